@@ -1,0 +1,82 @@
+#include "platform/Files.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+namespace platform {
+
+std::string programFolder() {
+    std::vector<char> buffer(4096);
+    for (;;) {
+        const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+        if (n < 0) return ".";
+        if (static_cast<std::size_t>(n) < buffer.size()) {
+            return folderOf(std::string(buffer.data(), static_cast<std::size_t>(n)));
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::string joinPath(const std::string& folder, const std::string& name) {
+    if (folder.empty()) return name;
+    if (folder.back() == kPathSeparator) return folder + name;
+    return folder + kPathSeparator + name;
+}
+
+std::string folderOf(const std::string& path) {
+    const auto slash = path.rfind(kPathSeparator);
+    if (slash == std::string::npos) return std::string();
+    if (slash == 0) return std::string(1, kPathSeparator);
+    return path.substr(0, slash);
+}
+
+std::string fileNameOf(const std::string& path) {
+    const auto slash = path.rfind(kPathSeparator);
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool fileExists(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool directoryExists(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool copyFile(const std::string& from, const std::string& to) {
+    if (!fileExists(from)) return false;
+    std::error_code error;
+    std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, error);
+    return !error;
+}
+
+bool deleteFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+bool createDirectories(const std::string& folder) {
+    if (folder.empty() || directoryExists(folder)) return true;
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    return directoryExists(folder);
+}
+
+bool clearReadOnly(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return false;
+    return ::chmod(path.c_str(), st.st_mode | S_IWUSR) == 0;
+}
+
+std::optional<std::int64_t> lastWriteTime(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    return static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+}
+
+}  // namespace platform
