@@ -17,9 +17,12 @@ while read -r target; do
   mkdir -p "$corpus"
   work=$(mktemp -d)
   echo "-- $target for ${seconds}s"
+  status=0
   "$binary" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-    -artifact_prefix=fuzz-artifacts/ "$work" "$corpus" 2>&1 | grep -E 'stat::number_of_executed_units|ERROR|SUMMARY' || true
-  status=${PIPESTATUS[0]}
+    -artifact_prefix=fuzz-artifacts/ "$work" "$corpus" >"$work.log" 2>&1 || status=$?
+  grep -E 'stat::number_of_executed_units|ERROR|SUMMARY' "$work.log" || true
+  [ "$status" -eq 0 ] || tail -n 40 "$work.log"
+  rm -f "$work.log"
   rm -rf "$work"
   [ "$status" -eq 0 ] || { echo "fuzz target $target failed"; exit 1; }
 done < "$list"
