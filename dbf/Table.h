@@ -1,0 +1,101 @@
+#pragma once
+// A table object of our dBASE engine: one dBASE III/IV table file (.dbf) and its dBASE IV
+// production index (.mdx, lower-case name beside the table). This is the engine the table
+// helper (WDbfFile), the standard-units loader, the mapping tables, the price-record writer and
+// the units grid work with. Every failure raises dbf::EngineError naming the file.
+//
+// Lifecycle: a new object is inactive; set the folder and file name (and exclusive mode), then
+// open() activates it: the file is opened (shared: other shared openers allowed; exclusive:
+// nobody else) and the table stands on its first record. close() deactivates it; a record
+// appended but not posted is discarded.
+//
+// Field values are text. Character fields are read without their trailing blanks and assigned
+// cut to their width and padded with blanks; numeric fields read as their number text and are
+// assigned from text with a point as decimal separator (empty text leaves the field blank; a
+// value that does not fit raises an error). Text passes byte for byte, never translated.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace dbf {
+
+struct FieldDef {
+    std::string name;   // up to 10 characters
+    char type = 'C';    // C, N, F, D, L (others are read as text)
+    int width = 0;
+    int decimals = 0;
+};
+
+// Options of a new index tag. Only expression tags over character fields are supported:
+// field names joined by "+", for example "NAME_SP+ROST".
+enum class TagOption { Expression };
+
+class Table {
+public:
+    Table();
+    ~Table();
+    Table(const Table&) = delete;
+    Table& operator=(const Table&) = delete;
+
+    // --- the table object ---
+    void setDatabaseName(const std::string& folder);
+    void setTableName(const std::string& fileName);  // with extension
+    std::string path() const;                         // folder + separator + file name
+    void setExclusive(bool exclusive);                // only while inactive
+    bool exclusive() const;
+    void open();                                      // activate
+    void close();                                     // deactivate
+    bool active() const;
+
+    // Creates the table file with exactly these fields and no records (the object stays
+    // inactive). Fails when the file exists and is in use.
+    void createTable(const std::vector<FieldDef>& fields);
+
+    // --- index tags (production index) ---
+    // Selects a tag by name (case-insensitive); an empty name selects physical order. Selecting a
+    // missing tag raises an error. Works active or inactive (checked at open() when inactive).
+    void selectTag(const std::string& name);
+    std::string selectedTag() const;
+    // Re-reads the tag definitions from the .mdx (none when there is no .mdx).
+    void refreshIndexDefs();
+    std::vector<std::string> indexDefNames() const;
+    // Adds a tag to the production index (creating the .mdx and setting header byte 28) and
+    // builds it from the table's records. Needs exclusive mode; the table may be active or not.
+    void addTag(const std::string& name, const std::string& expression, TagOption option,
+                const std::string& descendingFields);
+
+    // --- navigation: tag order when a tag is selected, physical order otherwise ---
+    void first();
+    void next();
+    bool eof() const;
+    std::uint32_t recordCount() const;   // records that are not deleted
+    std::uint32_t recordNumber() const;  // 1-based physical number of the current record, 0 at eof
+    // Stands on a record by its physical number; next() then goes on in the order in use.
+    void gotoRecord(std::uint32_t recordNumber);
+
+    // --- key search in the selected tag ---
+    void setKey();  // key mode: setFieldText() fills the key buffer until the next seek
+    bool gotoKey();      // exact seek; on a hit the current record is the one found
+    void gotoNearest();  // first key not less than the key set (eof when there is none)
+
+    // --- fields by name (an unknown name raises an error) ---
+    bool hasField(const std::string& name) const;
+    int fieldWidth(const std::string& name) const;
+    std::string fieldText(const std::string& name) const;
+    void setFieldText(const std::string& name, const std::string& value);
+    const std::vector<FieldDef>& fields() const;
+
+    // --- appending ---
+    void append();  // a new blank record buffer; setFieldText() fills it
+    // Writes the record (bytes, end marker, then the header count) and every tag of the
+    // production index; the record is in the file when post() returns.
+    void post();
+    void cancel();  // drops an appended record that was not posted
+
+private:
+    class Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace dbf
