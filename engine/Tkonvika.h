@@ -39,7 +39,7 @@ public:
     // Where questions go; without a factory a question is answered as "skip the record".
     void SetDialogFactory(engine::CorrespondenceDialogFactory* factory);
 
-    TLogFile& Log() { return FLog; }
+    TLogFile& LogFile() { return FLog; }
     const std::string& LogPath() const { return FLogPath; }
     const std::string& TemplatePath() const { return FTemplatePath; }
     const std::string& KodFile() const { return FKodFile; }
@@ -65,7 +65,7 @@ public:
     void CloseLog();
 
 private:
-    void Log(const std::string& message);
+    void WriteLog(const std::string& message);
     int AskUser(int mode, const std::string& message, const std::string& code,
                 const std::string& unit, const std::string& name, std::string& answeredCode,
                 std::string& answeredUnitCode, std::string& answeredCoefficient);
