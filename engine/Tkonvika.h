@@ -86,7 +86,7 @@ private:
     text::WString FStr;
     ClGetKod FGetKod;
     TableSlot FPriceTable;
-    MappingTables FMapping;  // holds the code and the unit mapping tables
+    MappingTables FMapping;  // FKodTable and FEdIzTable: the code and the unit mapping tables
     bool FLogging = false;
     char FSeparator = '@';
     bool FCancel = false;

@@ -1,0 +1,48 @@
+#pragma once
+// The two mapping tables beside the program that remember the user's answers: kodper.dbf (name
+// of a source norm -> ОРН code, in pieces of 50 characters) and edizper.dbf (source unit -> ОРН
+// unit code and price coefficient). Creates them when missing, opens them with their index tags,
+// and looks answers up and appends new ones. Used by the converter's code and unit resolution.
+#include <string>
+
+#include "dbf/Wdbffile.h"
+
+class MappingTables {
+public:
+    // The paths are fixed by the converter; dbf opens and closes the tables; description is the
+    // caption of the message boxes ("TKonvika").
+    MappingTables(const std::string& kodFile, const std::string& edIzFile, WDbfFile& dbf,
+                  const std::string& description);
+    ~MappingTables();
+    MappingTables(const MappingTables&) = delete;
+    MappingTables& operator=(const MappingTables&) = delete;
+
+    // Creates the missing files, then opens both tables with their tags selected.
+    bool OpenMappingTables();
+    bool CreateKodFile(const std::string& path);
+    bool CreateEdIzFile(const std::string& path);
+
+    bool FindKod(dbf::Table& table, const std::string& name, std::string& code);
+    bool StoreKod(dbf::Table& table, const std::string& name, const std::string& code);
+    bool FindEdIz(const std::string& unit, std::string& kei, std::string& coefficient);
+    void StoreEdIz(const std::string& unit, const std::string& kei,
+                   const std::string& coefficient);
+
+    // The open tables (null while closed).
+    dbf::Table* KodTable() const { return FKodTable.get(); }
+    dbf::Table* EdIzTable() const { return FEdIzTable.get(); }
+    // Closes the code table, then the unit table; closed tables are left alone.
+    void CloseTables();
+
+private:
+    std::string FKodFile;
+    std::string FEdIzFile;
+    WDbfFile& FDbf;
+    std::string FDescription;
+    TableSlot FKodTable;
+    TableSlot FEdIzTable;
+};
+
+// The index lists the two tables must have, each ended by an entry of "NULL" texts.
+extern const SIndexDesc kKodIndexes[];
+extern const SIndexDesc kEdIzIndexes[];
