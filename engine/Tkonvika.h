@@ -60,12 +60,15 @@ public:
                             const std::string& name, std::string& TIP, std::string& SBOR,
                             std::string& TABL, std::string& POZ, std::string& price1,
                             std::string& price2, std::string& KEI);
+    bool OpenMappingTables();
     void ReportReaderError(const std::string& operation, int code);
     bool CloseReader();
     void CloseLog();
 
 private:
     void WriteLog(const std::string& message);
+    void ShowMessage(const std::string& message) const;
+    char BaseLetter() const;
     int AskUser(int mode, const std::string& message, const std::string& code,
                 const std::string& unit, const std::string& name, std::string& answeredCode,
                 std::string& answeredUnitCode, std::string& answeredCoefficient);
