@@ -1,0 +1,51 @@
+#include "codes/CodeKind.h"
+
+#include <limits>
+
+#include "codes/CodeText.h"
+#include "text/CodePages.h"
+
+namespace codes {
+
+long long LeadingNumber(std::string_view collection) {
+    std::size_t i = 0;
+    while (i < collection.size() && collection[i] == detail::kBlank) ++i;
+    bool negative = false;
+    if (i < collection.size() && (collection[i] == '+' || collection[i] == '-')) {
+        negative = collection[i] == '-';
+        ++i;
+    }
+    // Anything above the largest boundary the grammar compares with gives the same kind, so
+    // a long run of digits is held at a large value rather than overflowing.
+    constexpr long long kCeiling = std::numeric_limits<long long>::max() / 16;
+    long long n = 0;
+    while (i < collection.size() && detail::isDigit(collection[i])) {
+        if (n < kCeiling) n = n * 10 + (collection[i] - '0');
+        ++i;
+    }
+    return negative ? -n : n;
+}
+
+std::string CodeKind(std::string_view typeLetter, std::string_view collection, char baseLetter) {
+    const std::string letter = text::oemToAnsi(typeLetter);
+    const long long n = LeadingNumber(collection);
+    switch (baseLetter) {
+        case '1':
+        case '9':
+            return kKind9;
+        case 'M':
+            return kKindM;
+        case 'G': {
+            const bool isIe = letter == std::string(1, detail::kCapitalIe1251);
+            const bool isTse = letter == std::string(1, detail::kCapitalTse1251);
+            if (!isIe && !isTse) return kKind9;
+            if (isIe && n >= 51 && n <= 69) return kKind9;
+            if (n > 8000) return kKind9;
+            return kKindG;
+        }
+        default:
+            return kKind4;
+    }
+}
+
+}  // namespace codes

@@ -1,0 +1,60 @@
+#include "codes/ComposeKod.h"
+
+#include "codes/CodeKind.h"
+#include "codes/CodeText.h"
+#include "text/CodePages.h"
+#include "text/Wastring.h"
+
+namespace codes {
+
+using detail::part;
+using detail::partFrom;
+
+namespace {
+
+std::string composeFromFields(const std::string& tip, const std::string& sbor,
+                              const std::string& tabl, const std::string& poz,
+                              char baseLetter) {
+    if (tip.front() == detail::kCapitalA1251) return tip + text::leftTrimmed(sbor);
+    if (tip.front() == detail::kCapitalLatinR) return "Раздел"_w;
+
+    const std::string joined = tip + sbor + tabl + poz;
+    if (detail::contains(joined, '.') || detail::contains(joined, ',')) return joined;
+
+    std::string R = tip;
+    if (sbor.empty()) return R;
+    std::string kind;
+    if (baseLetter == 'M') {
+        R += text::trimmed(part(sbor, 1, 2)) + "." + text::trimmed(part(sbor, 3, 6));
+        kind = kKindM;
+    } else {
+        const std::string collection = text::trimmed(sbor);
+        kind = CodeKind(text::ansiToOem(text::upperCase1251(tip)), collection, baseLetter);
+        R += collection;
+    }
+
+    if (tabl.empty()) return R;
+    const std::string T = text::trimmed(tabl);
+    if (kind == kKindG) {
+        // The section is the first two characters of the field, the table the next three.
+        R += "-" + part(T, 1, 2) + "-" + part(T, 3, 5);
+    } else {
+        // A prefix letter stays next to its number; the blanks between them go.
+        R += "-" + part(T, 1, 1) + text::leftTrimmed(partFrom(T, 2));
+    }
+    if (!poz.empty()) R += "-" + text::trimmed(poz);
+    return R;
+}
+
+}  // namespace
+
+std::string ComposeKod(std::string_view TIP, std::string_view SBOR, std::string_view TABL,
+                       std::string_view POZ, std::string_view baseLetter) {
+    const std::string tip = text::oemToAnsi(TIP);
+    if (tip.empty()) return {};
+    const char base = baseLetter.empty() ? '\0' : baseLetter.front();
+    return text::trimmed(composeFromFields(tip, text::oemToAnsi(SBOR), text::oemToAnsi(TABL),
+                                           text::oemToAnsi(POZ), base));
+}
+
+}  // namespace codes

@@ -1,0 +1,86 @@
+#include "codes/FormatPackedKod.h"
+
+#include "codes/CodeKind.h"
+#include "codes/CodeText.h"
+#include "codes/PackDigits.h"
+#include "text/CodePages.h"
+#include "text/Wastring.h"
+
+#include <utility>
+
+namespace codes {
+
+using detail::part;
+
+namespace {
+
+// Blank parts of the packed form, made of packed blank pairs (byte 17) and blank characters.
+constexpr std::string_view kBlankCollection = "\x11\x11\x11";
+// A blank table of kinds 9 and M, a blank position: two blank bytes and a blank suffix.
+constexpr std::string_view kBlankNumberAndSuffix = "\x11\x11 ";
+// A blank table of kind 4: a blank prefix and two blank bytes.
+constexpr std::string_view kBlankPrefixAndNumber = " \x11\x11";
+
+// A number of four packed digits followed by its suffix character, trimmed.
+std::string numberAndSuffix(std::string_view packedPart) {
+    return text::trimmed(UnpackDigits(part(packedPart, 1, 2), 4) + part(packedPart, 3, 3));
+}
+
+std::string positionAfterTable(std::string R, std::string_view Z) {
+    if (Z != kBlankNumberAndSuffix) R += "-" + numberAndSuffix(Z);
+    return R;
+}
+
+}  // namespace
+
+std::string FormatTableAndPosition(std::string R, std::string_view B, std::string_view Z) {
+    if (B == kBlankNumberAndSuffix) return R;
+    R += "-" + numberAndSuffix(B);
+    return positionAfterTable(std::move(R), Z);
+}
+
+std::string FormatPackedKod(std::string_view P, char baseLetter) {
+    const std::string typeLetter = part(P, 1, 1);
+    const std::string F = text::ansiToOem(typeLetter);
+    const std::string Q = part(P, 2, 4);
+    const std::string B = part(P, 5, 7);
+    const std::string Z = part(P, 8, 10);
+
+    std::string R;
+    if (typeLetter == std::string(1, detail::kCapitalA1251)) {
+        R = F + text::leftTrimmed(UnpackDigits(Q, 6));
+    } else if (typeLetter == std::string(1, detail::kCapitalLatinR)) {
+        R = text::ansiToOem("Раздел"_w);
+    } else {
+        R = F;
+        if (Q != kBlankCollection) {
+            if (baseLetter == 'M') {
+                R += text::trimmed(UnpackDigits(part(Q, 1, 1), 2)) + "." +
+                     text::trimmed(UnpackDigits(part(Q, 2, 3), 4));
+                R = FormatTableAndPosition(std::move(R), B, Z);
+            } else {
+                const std::string collection = text::trimmed(UnpackDigits(Q, 6));
+                const std::string kind = CodeKind(F, collection, baseLetter);
+                R += collection;
+                if (kind == kKind4) {
+                    if (B != kBlankPrefixAndNumber) {
+                        R += "-" + text::leftTrimmed(part(B, 1, 1)) +
+                             text::leftTrimmed(UnpackDigits(part(B, 2, 3), 4));
+                        R = positionAfterTable(std::move(R), Z);
+                    }
+                } else if (kind == kKindG) {
+                    if (B != kBlankCollection && B != kBlankNumberAndSuffix) {
+                        R += "-" + UnpackDigits(part(B, 1, 1), 2) + "-" +
+                             text::leftTrimmed(UnpackDigits(part(B, 2, 3), 4));
+                        R = positionAfterTable(std::move(R), Z);
+                    }
+                } else {
+                    R = FormatTableAndPosition(std::move(R), B, Z);
+                }
+            }
+        }
+    }
+    return detail::filledUp(std::move(R), kFormattedWidth);
+}
+
+}  // namespace codes
