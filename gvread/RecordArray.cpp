@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <cstring>
 #include <limits>
-#include <new>
 
 #include "gvread/SourceFormat.h"
 #include "reader/GvreadApi.h"
@@ -12,14 +11,15 @@ namespace gvread {
 
 void RecordArray::release() {
     // The old table goes before the next is read, so that only one is ever in memory.
-    std::vector<const char*>().swap(pointers_);
+    pointers_.reset();
+    pointerCapacity_ = 0;
     text_.reset();
     textSize_ = 0;
     count_ = 0;
 }
 
 std::uint64_t RecordArray::heldBytes() const {
-    return (text_ ? textSize_ + 1 : 0) + pointers_.capacity() * sizeof(const char*);
+    return (text_ ? textSize_ + 1 : 0) + pointerCapacity_ * sizeof(const char*);
 }
 
 int RecordArray::load(ByteSource& source, const TableEntry& table) {
@@ -31,17 +31,15 @@ int RecordArray::load(ByteSource& source, const TableEntry& table) {
         return GV_ERROR_MEMORY;
     }
     const std::size_t length = static_cast<std::size_t>(size);
-    try {
-        text_ = std::make_unique_for_overwrite<char[]>(length + 1);
-        pointers_.reserve(static_cast<std::size_t>(table.recordCount) + 1);
-    } catch (const std::bad_alloc&) {
-        release();
-        return GV_ERROR_MEMORY;
-    } catch (const std::length_error&) {
+    const std::size_t capacity = static_cast<std::size_t>(table.recordCount) + 1;
+    text_.reset(static_cast<char*>(std::malloc(length + 1)));
+    pointers_.reset(static_cast<const char**>(std::malloc(capacity * sizeof(const char*))));
+    if (!text_ || !pointers_) {
         release();
         return GV_ERROR_MEMORY;
     }
     textSize_ = length;
+    pointerCapacity_ = capacity;
     char* text = text_.get();
     text[length] = '\0';
     if (!source.readAt(table.firstRecord, text, length)) {
@@ -53,6 +51,7 @@ int RecordArray::load(ByteSource& source, const TableEntry& table) {
         release();
         return GV_ERROR_FORMAT;
     }
+    std::size_t lines = 0;
     std::size_t position = 0;
     while (position < length) {
         char* line = text + position;
@@ -60,18 +59,18 @@ int RecordArray::load(ByteSource& source, const TableEntry& table) {
         std::size_t lineLength = found != nullptr ? static_cast<char*>(found) - line : length - position;
         line[lineLength] = '\0';  // the LF, or the closing zero after the last line
         if (lineLength > 0 && line[lineLength - 1] == kCarriageReturn) line[lineLength - 1] = '\0';
-        if (pointers_.size() == pointers_.capacity() - 1) {
+        if (lines == capacity - 1) {
             release();
             return GV_ERROR_OPEN;  // more lines than when the file was opened
         }
-        pointers_.push_back(line);
+        pointers_[lines++] = line;
         position += lineLength + 1;
     }
-    if (pointers_.size() != table.recordCount) {
+    if (lines != table.recordCount) {
         release();
         return GV_ERROR_OPEN;
     }
-    pointers_.push_back(nullptr);
+    pointers_[lines] = nullptr;
     count_ = static_cast<int>(table.recordCount);
     return GV_OK;
 }
