@@ -31,6 +31,11 @@ struct FieldDef {
 // field names joined by "+", for example "NAME_SP+ROST".
 enum class TagOption { Expression };
 
+// Language driver ids (table header byte 29) for the tables we create: they tell other dBASE
+// programs the code page of the text. Index order is plain byte order either way.
+inline constexpr std::uint8_t kLanguageDriverCp1251 = 0xC9;  // Russian Windows
+inline constexpr std::uint8_t kLanguageDriverCp866 = 0x26;   // Russian DOS (OEM)
+
 class Table {
 public:
     Table();
@@ -50,7 +55,9 @@ public:
 
     // Creates the table file with exactly these fields and no records (the object stays
     // inactive). Fails when the file exists and is in use.
-    void createTable(const std::vector<FieldDef>& fields);
+    void createTable(const std::vector<FieldDef>& fields);  // Windows-1251 text
+    void createTable(const std::vector<FieldDef>& fields, std::uint8_t languageDriver);
+    std::uint8_t languageDriver() const;  // of the open table
 
     // --- index tags (production index) ---
     // Selects a tag by name (case-insensitive); an empty name selects physical order. Selecting a
@@ -66,6 +73,7 @@ public:
                 const std::string& descendingFields);
 
     // --- navigation: tag order when a tag is selected, physical order otherwise ---
+    // Navigating drops a record appended but not posted and leaves key mode.
     void first();
     void next();
     bool eof() const;
@@ -91,7 +99,11 @@ public:
     // Writes the record (bytes, end marker, then the header count) and every tag of the
     // production index; the record is in the file when post() returns.
     void post();
-    void cancel();  // drops an appended record that was not posted
+    void cancel();  // drops an appended record that was not posted (and leaves key mode)
+    // When on, post() also flushes each write to the disk before the next one (record, index,
+    // header count), so a posted record survives a power failure. For tables that hold what
+    // a person typed; off by default.
+    void setSyncOnPost(bool sync);
 
 private:
     class Impl;

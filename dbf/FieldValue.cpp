@@ -1,0 +1,98 @@
+#include "dbf/FieldValue.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "dbf/EngineMessages.h"
+#include "text/CodePages.h"
+
+namespace dbf {
+namespace {
+
+bool isNumeric(char type) { return type == 'N' || type == 'F'; }
+
+std::string trimBlanks(std::string s, bool leading) {
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.pop_back();
+    if (leading) {
+        std::size_t i = 0;
+        while (i < s.size() && s[i] == ' ') ++i;
+        s.erase(0, i);
+    }
+    return s;
+}
+
+// Adds one to a string of decimal digits; true when it carried out of the first digit.
+bool incrementDigits(std::string& digits) {
+    for (std::size_t i = digits.size(); i-- > 0;) {
+        if (digits[i] != '9') {
+            ++digits[i];
+            return false;
+        }
+        digits[i] = '0';
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string readFieldText(const FieldDef& field, const char* bytes) {
+    return trimBlanks(std::string(bytes, static_cast<std::size_t>(field.width)), isNumeric(field.type));
+}
+
+bool formatNumber(const std::string& value, int width, int decimals, std::string& out) {
+    std::size_t i = 0;
+    const std::size_t n = value.size();
+    while (i < n && value[i] == ' ') ++i;
+    bool negative = false;
+    if (i < n && (value[i] == '-' || value[i] == '+')) negative = value[i++] == '-';
+    std::string whole, fraction;
+    while (i < n && value[i] >= '0' && value[i] <= '9') whole += value[i++];
+    if (i < n && value[i] == '.') {
+        ++i;
+        while (i < n && value[i] >= '0' && value[i] <= '9') fraction += value[i++];
+    }
+    while (i < n && value[i] == ' ') ++i;
+    if (i != n || (whole.empty() && fraction.empty())) return false;
+
+    // Round half away from zero to the field's decimals, in decimal digits (no binary drift).
+    const auto keep = static_cast<std::size_t>(decimals);
+    bool roundUp = fraction.size() > keep && fraction[keep] >= '5';
+    fraction.resize(keep, '0');
+    if (roundUp) {
+        if (incrementDigits(fraction) || keep == 0) {
+            if (whole.empty()) whole = "0";
+            if (incrementDigits(whole)) whole.insert(whole.begin(), '1');
+        }
+    }
+    const auto firstNonZero = whole.find_first_not_of('0');
+    whole = firstNonZero == std::string::npos ? "0" : whole.substr(firstNonZero);
+    const bool zero = whole == "0" && fraction.find_first_not_of('0') == std::string::npos;
+    std::string text = (negative && !zero ? "-" : "") + whole;
+    if (keep > 0) text += "." + fraction;
+    if (text.size() > static_cast<std::size_t>(width)) return false;
+    out = std::string(static_cast<std::size_t>(width) - text.size(), ' ') + text;
+    return true;
+}
+
+void writeFieldText(const FieldDef& field, const std::string& value, char* bytes,
+                    const std::string& path) {
+    const auto width = static_cast<std::size_t>(field.width);
+    if (!isNumeric(field.type)) {
+        const std::size_t n = std::min(width, value.size());
+        std::memcpy(bytes, value.data(), n);
+        std::memset(bytes + n, ' ', width - n);
+        return;
+    }
+    if (value.find_first_not_of(' ') == std::string::npos) {
+        std::memset(bytes, ' ', width);
+        return;
+    }
+    std::string formatted;
+    if (!formatNumber(value, field.width, field.decimals, formatted))
+        raise("Значение \""_w + value + "\" не подходит для числового поля \""_w + field.name +
+                  "\" (" + std::to_string(field.width) + "," + std::to_string(field.decimals) + ").",
+              path);
+    std::memcpy(bytes, formatted.data(), width);
+}
+
+}  // namespace dbf

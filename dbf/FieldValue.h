@@ -1,0 +1,25 @@
+#pragma once
+// Field values as text inside a record buffer: how Table reads a field for its callers and how
+// it stores the text they assign. Character (and other) fields keep their bytes; numeric fields
+// hold right-aligned decimal text with the field's number of decimals.
+#include <string>
+
+#include "dbf/Table.h"
+
+namespace dbf {
+
+// The field's text: trailing blanks removed; numeric fields also lose their leading blanks.
+std::string readFieldText(const FieldDef& field, const char* bytes);
+
+// Stores `value` into the field's `field.width` bytes at `bytes`. Character text is cut to the
+// width and padded with blanks; numeric text (point as separator) is rounded to the field's
+// decimals and right-aligned, the empty text leaves the field blank. Raises EngineError
+// (naming `path`) for numeric text that is not a number or does not fit.
+void writeFieldText(const FieldDef& field, const std::string& value, char* bytes,
+                    const std::string& path);
+
+// The numeric text as stored in a field of this width and these decimals, or nothing when it
+// is not a number or does not fit.
+bool formatNumber(const std::string& value, int width, int decimals, std::string& out);
+
+}  // namespace dbf
