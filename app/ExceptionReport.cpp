@@ -1,0 +1,12 @@
+#include "app/ExceptionReport.h"
+
+namespace app {
+
+std::string ExceptionReportText(const std::string& message) {
+    if (message.empty()) return message;
+    const auto last = static_cast<unsigned char>(message.back());
+    if (last > static_cast<unsigned char>('.')) return message + '.';
+    return message;
+}
+
+}  // namespace app

@@ -1,0 +1,48 @@
+#include "app/ProgramEntry.h"
+
+#include <QApplication>
+
+#include <exception>
+
+#include "app/ApplicationTitle.h"
+#include "app/ExceptionReport.h"
+#include "app/Main.h"
+#include "app/QtDesktop.h"
+#include "platform/Desktop.h"
+#include "text/CodePages.h"
+
+namespace app {
+
+std::string AlreadyRunningMessage() {
+    return "Программа перевода цен из формата Гарвена в ОРН уже запущена!"_w;
+}
+
+void ReportException(const std::string& message) {
+    ShowStopMessage(ApplicationTitle(), ExceptionReportText(message));
+}
+
+int RunProgram(const platform::InstanceGuard& guard, const std::string& commandLine,
+               const ConverterFactory& makeConverter) {
+    // Until the window sets its title, the application is named after its program file.
+    SetApplicationTitle(
+        ProgramBaseName(text::utf8ToCp1251(QCoreApplication::applicationFilePath().toStdString())));
+    if (guard.alreadyRunning()) {
+        platform::showError(ApplicationTitle(), AlreadyRunningMessage());
+        return 1;
+    }
+    try {
+        TMainForm form(makeConverter());
+        QObject::connect(&form, &TMainForm::programEnds, qApp, &QCoreApplication::quit,
+                         Qt::QueuedConnection);
+        form.SetCommandLine(commandLine);
+        form.show();
+        QApplication::exec();
+    } catch (const std::exception& error) {
+        ReportException(error.what());
+    } catch (...) {
+        ReportException(std::string());
+    }
+    return 0;
+}
+
+}  // namespace app
