@@ -35,6 +35,9 @@ public:
     void CloseTables();
 
 private:
+    // The open unit table; an error of the engine when it is not open.
+    dbf::Table& edIzTable() const;
+
     std::string FKodFile;
     std::string FEdIzFile;
     WDbfFile& FDbf;

@@ -1,0 +1,265 @@
+#include "engine/MappingTables.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "dbf/EngineError.h"
+#include "platform/Desktop.h"
+#include "platform/Files.h"
+#include "text/CodePages.h"
+#include "text/Wastring.h"
+
+const SIndexDesc kKodIndexes[] = {
+    {"NR_IND", "NAME_SP+ROST", "NAME_SP"},
+    {"NULL", "NULL", "NULL"},
+};
+const SIndexDesc kEdIzIndexes[] = {
+    {"EZ_SP_IND", "EDIZ_SP", "EDIZ_SP"},
+    {"NULL", "NULL", "NULL"},
+};
+
+namespace {
+
+const char kKodTag[] = "NR_IND";
+const char kNameField[] = "NAME_SP";
+const char kPieceField[] = "ROST";
+const char kKodField[] = "KOD_ORN";
+const int kNameWidth = 50;
+const int kPieceNumberWidth = 2;
+const int kKodWidth = 60;
+// Only the first 20 pieces (1000 characters) of a name are kept.
+const int kMaxPieces = 20;
+
+const char kEdIzTag[] = "EZ_SP_IND";
+const char kUnitField[] = "EDIZ_SP";
+const char kKeiField[] = "KEI_ORN";
+const char kCoefficientField[] = "K_PRIV";
+const int kUnitWidth = 60;
+// One character: the suite's other programs read the unit code with this width.
+const int kKeiWidth = 1;
+const int kCoefficientWidth = 20;
+
+std::vector<dbf::FieldDef> kodFields() {
+    return {{kNameField, 'C', kNameWidth, 0},
+            {kPieceField, 'C', kPieceNumberWidth, 0},
+            {kKodField, 'C', kKodWidth, 0}};
+}
+
+std::vector<dbf::FieldDef> edIzFields() {
+    return {{kUnitField, 'C', kUnitWidth, 0},
+            {kKeiField, 'C', kKeiWidth, 0},
+            {kCoefficientField, 'C', kCoefficientWidth, 0}};
+}
+
+// A source norm's name cut into the pieces that are stored for it: one per started piece of
+// the width of NAME_SP, at most kMaxPieces, and one empty piece for the empty name.
+class NamePieces {
+public:
+    NamePieces(const std::string& name, const dbf::Table& table)
+        : name_(name), width_(static_cast<std::size_t>(table.fieldWidth(kNameField))) {
+        if (width_ == 0)
+            throw dbf::EngineError("NAME_SP: неверная ширина поля в файле "_w + table.path());
+        const std::size_t started = name.empty() ? 1 : (name.size() + width_ - 1) / width_;
+        count_ = static_cast<int>(std::min<std::size_t>(started, kMaxPieces));
+    }
+
+    int count() const { return count_; }
+    // Piece 1, 2, ... as the field holds it.
+    std::string piece(int number) const {
+        return name_.substr(static_cast<std::size_t>(number - 1) * width_, width_);
+    }
+    // The same piece as the engine reads it back: without trailing blanks.
+    std::string pieceAsRead(int number) const {
+        std::string s = piece(number);
+        while (!s.empty() && s.back() == ' ') s.pop_back();
+        return s;
+    }
+
+private:
+    const std::string& name_;
+    std::size_t width_;
+    int count_ = 0;
+};
+
+struct StoredPiece {
+    std::uint32_t record = 0;
+    std::string code;
+};
+
+// Every row whose key equals (piece, number), in index order. Several names may share a piece,
+// for example the same first 50 characters.
+std::vector<StoredPiece> rowsOfPiece(dbf::Table& table, const NamePieces& name, int number) {
+    const std::string numberText = std::to_string(number);
+    std::vector<StoredPiece> rows;
+    table.setKey();
+    table.setFieldText(kNameField, name.piece(number));
+    table.setFieldText(kPieceField, numberText);
+    if (!table.gotoKey()) return rows;
+    // Rows with an equal key follow the hit in index order.
+    const std::string storedPiece = table.fieldText(kNameField);
+    for (; !table.eof(); table.next()) {
+        if (table.fieldText(kNameField) != storedPiece ||
+            table.fieldText(kPieceField) != numberText)
+            break;
+        rows.push_back({table.recordNumber(), table.fieldText(kKodField)});
+    }
+    return rows;
+}
+
+// StoreKod appends the pieces of one name one after the other, so the rows of a name follow
+// its first row in the file. True when the rows after `first` hold exactly this name: its
+// remaining pieces under the same code, and no further piece of a longer name.
+bool isWholeStoredName(dbf::Table& table, const NamePieces& name, const StoredPiece& first) {
+    const std::uint32_t records = table.recordCount();
+    auto isPiece = [&](std::uint32_t record, int number) {
+        table.gotoRecord(record);
+        // A deleted row is skipped by the engine: the name is then not whole here.
+        return !table.eof() && table.recordNumber() == record &&
+               table.fieldText(kPieceField) == std::to_string(number) &&
+               table.fieldText(kKodField) == first.code;
+    };
+    for (int number = 2; number <= name.count(); ++number) {
+        const std::uint32_t record = first.record + static_cast<std::uint32_t>(number - 1);
+        if (record > records || !isPiece(record, number) ||
+            table.fieldText(kNameField) != name.pieceAsRead(number))
+            return false;
+    }
+    if (name.count() == kMaxPieces) return true;
+    const std::uint32_t next = first.record + static_cast<std::uint32_t>(name.count());
+    return next > records || !isPiece(next, name.count() + 1);
+}
+
+}  // namespace
+
+MappingTables::MappingTables(const std::string& kodFile, const std::string& edIzFile, WDbfFile& dbf,
+                             const std::string& description)
+    : FKodFile(kodFile), FEdIzFile(edIzFile), FDbf(dbf), FDescription(description) {}
+
+MappingTables::~MappingTables() { CloseTables(); }
+
+bool MappingTables::OpenMappingTables() {
+    if (!platform::fileExists(FKodFile) && !CreateKodFile(FKodFile)) return false;
+    if (!FDbf.OpenIndexedTable(FKodTable, FKodFile, true, true, kKodIndexes, kKodTag)) return false;
+    if (!platform::fileExists(FEdIzFile) && !CreateEdIzFile(FEdIzFile)) return false;
+    return FDbf.OpenIndexedTable(FEdIzTable, FEdIzFile, true, true, kEdIzIndexes, kEdIzTag);
+}
+
+namespace {
+
+// Creates an empty table with the given fields, and the folders above it. False on any failure.
+bool createTableFile(const std::string& path, const std::vector<dbf::FieldDef>& fields) {
+    const std::string folder = platform::folderOf(path);
+    if (!folder.empty() && !platform::createDirectories(folder)) return false;
+    try {
+        dbf::Table table;
+        table.setExclusive(true);
+        table.setDatabaseName(folder);
+        table.setTableName(platform::fileNameOf(path));
+        table.createTable(fields);
+        table.setExclusive(false);
+    } catch (const std::exception&) {
+        // Every failure of the engine here means the same to the user: the file was not made.
+        return false;
+    }
+    return platform::fileExists(path);
+}
+
+}  // namespace
+
+bool MappingTables::CreateKodFile(const std::string& path) {
+    if (createTableFile(path, kodFields())) return true;
+    platform::showError(FDescription, "CreateKodFile: Ошибка при формировании файла: "_w + path);
+    return false;
+}
+
+bool MappingTables::CreateEdIzFile(const std::string& path) {
+    if (createTableFile(path, edIzFields())) return true;
+    platform::showError(FDescription, "CreateEdIzFile: Ошибка при формировании файла: "_w + path);
+    return false;
+}
+
+// A name is found only when every piece that StoreKod writes for it is stored, all under one
+// and the same code; a hit on some pieces alone would hand out the code of another name.
+bool MappingTables::FindKod(dbf::Table& table, const std::string& name, std::string& code) {
+    if (name.empty()) return false;
+    const std::string previousTag = table.selectedTag();
+    table.selectTag(kKodTag);
+
+    bool found = false;
+    std::string foundCode;
+    try {
+        const NamePieces pieces(name, table);
+        // First-piece rows whose code every later piece has been stored with as well.
+        std::vector<StoredPiece> candidates = rowsOfPiece(table, pieces, 1);
+        for (int number = 2; number <= pieces.count() && !candidates.empty(); ++number) {
+            const std::vector<StoredPiece> rows = rowsOfPiece(table, pieces, number);
+            std::erase_if(candidates, [&rows](const StoredPiece& candidate) {
+                return std::none_of(rows.begin(), rows.end(), [&candidate](const StoredPiece& row) {
+                    return row.code == candidate.code;
+                });
+            });
+        }
+        if (!candidates.empty()) {
+            found = true;
+            // When names share pieces, the rows stored for exactly this name decide.
+            const auto whole = std::find_if(candidates.begin(), candidates.end(),
+                                            [&](const StoredPiece& candidate) {
+                                                return isWholeStoredName(table, pieces, candidate);
+                                            });
+            foundCode = (whole != candidates.end() ? *whole : candidates.front()).code;
+        }
+    } catch (...) {
+        // The engine's error goes to the caller; the table keeps the order it was in.
+        table.selectTag(previousTag);
+        throw;
+    }
+    table.selectTag(previousTag);
+    if (found) code = foundCode;
+    return found;
+}
+
+bool MappingTables::StoreKod(dbf::Table& table, const std::string& name, const std::string& code) {
+    const NamePieces pieces(name, table);
+    for (int number = 1; number <= pieces.count(); ++number) {
+        table.append();
+        table.setFieldText(kNameField, pieces.piece(number));
+        table.setFieldText(kPieceField, std::to_string(number));
+        table.setFieldText(kKodField, code);
+        table.post();
+    }
+    return true;
+}
+
+bool MappingTables::FindEdIz(const std::string& unit, std::string& kei, std::string& coefficient) {
+    dbf::Table& table = edIzTable();
+    table.selectTag(kEdIzTag);
+    table.setKey();
+    table.setFieldText(kUnitField, text::trimmed(unit));
+    if (!table.gotoKey()) return false;
+    kei = table.fieldText(kKeiField);
+    coefficient = table.fieldText(kCoefficientField);
+    return true;
+}
+
+void MappingTables::StoreEdIz(const std::string& unit, const std::string& kei,
+                              const std::string& coefficient) {
+    dbf::Table& table = edIzTable();
+    table.append();
+    table.setFieldText(kUnitField, text::trimmed(unit));
+    table.setFieldText(kKeiField, kei);
+    table.setFieldText(kCoefficientField, text::trimmed(coefficient));
+    table.post();
+}
+
+dbf::Table& MappingTables::edIzTable() const {
+    if (!FEdIzTable) throw dbf::EngineError("Не открыт файл "_w + FEdIzFile);
+    return *FEdIzTable;
+}
+
+void MappingTables::CloseTables() {
+    if (FKodTable) FDbf.CloseTable(FKodTable);
+    if (FEdIzTable) FDbf.CloseTable(FEdIzTable);
+}
