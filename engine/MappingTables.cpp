@@ -143,14 +143,21 @@ MappingTables::~MappingTables() { CloseTables(); }
 bool MappingTables::OpenMappingTables() {
     if (!platform::fileExists(FKodFile) && !CreateKodFile(FKodFile)) return false;
     if (!FDbf.OpenIndexedTable(FKodTable, FKodFile, true, true, kKodIndexes, kKodTag)) return false;
+    // Every row is an answer the user typed; it must outlive a crash or a power failure.
+    FKodTable->setSyncOnPost(true);
     if (!platform::fileExists(FEdIzFile) && !CreateEdIzFile(FEdIzFile)) return false;
-    return FDbf.OpenIndexedTable(FEdIzTable, FEdIzFile, true, true, kEdIzIndexes, kEdIzTag);
+    if (!FDbf.OpenIndexedTable(FEdIzTable, FEdIzFile, true, true, kEdIzIndexes, kEdIzTag))
+        return false;
+    FEdIzTable->setSyncOnPost(true);
+    return true;
 }
 
 namespace {
 
 // Creates an empty table with the given fields, and the folders above it. False on any failure.
+// An existing file holds the answers of earlier runs and is never replaced.
 bool createTableFile(const std::string& path, const std::vector<dbf::FieldDef>& fields) {
+    if (platform::fileExists(path)) return false;
     const std::string folder = platform::folderOf(path);
     if (!folder.empty() && !platform::createDirectories(folder)) return false;
     try {
@@ -212,8 +219,12 @@ bool MappingTables::FindKod(dbf::Table& table, const std::string& name, std::str
             foundCode = (whole != candidates.end() ? *whole : candidates.front()).code;
         }
     } catch (...) {
-        // The engine's error goes to the caller; the table keeps the order it was in.
-        table.selectTag(previousTag);
+        // The engine's error goes to the caller, with the table back in the order it was in
+        // when that can still be done; a second error would only hide the first.
+        try {
+            table.selectTag(previousTag);
+        } catch (...) {
+        }
         throw;
     }
     table.selectTag(previousTag);
