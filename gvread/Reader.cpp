@@ -17,7 +17,7 @@ const GvTableId kNoTables[1] = {0};
 void Reader::forget() noexcept {
     records_.release();
     std::vector<GvTableId>().swap(identifiers_);
-    index_ = TableIndex();
+    index_ = TableIndex(scanChunk_);
     source_.reset();
 }
 

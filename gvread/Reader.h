@@ -9,6 +9,7 @@
 
 #include "gvread/ByteSource.h"
 #include "gvread/RecordArray.h"
+#include "gvread/SourceFormat.h"
 #include "gvread/TableIndex.h"
 #include "reader/GvreadApi.h"
 
@@ -18,6 +19,10 @@ class Reader {
 public:
     // Identifier of the first table; the next tables count up from it.
     static constexpr GvTableId kFirstTableId = 0x47560001u;
+
+    Reader() = default;
+    // Indexes files `scanChunk` bytes at a time instead of the usual size.
+    explicit Reader(std::size_t scanChunk) : scanChunk_(scanChunk) {}
 
     // Open a file (null path: GV_ERROR_OPEN) or any source; an open file is closed first.
     int open(const char* path) noexcept;
@@ -37,6 +42,7 @@ public:
 private:
     void forget() noexcept;
 
+    std::size_t scanChunk_ = kScanChunk;
     std::unique_ptr<ByteSource> source_;
     TableIndex index_;
     std::vector<GvTableId> identifiers_;

@@ -93,12 +93,12 @@ int TableIndex::build(ByteSource& source) {
     decided_ = false;
 
     const std::uint64_t size = source.size();
-    auto chunk = std::make_unique_for_overwrite<char[]>(kScanChunk);
+    auto chunk = std::make_unique_for_overwrite<char[]>(chunkSize_);
     std::uint64_t offset = 0;
     std::uint64_t lineStart = 0;
     while (offset < size) {
         const std::size_t length =
-            static_cast<std::size_t>(std::min<std::uint64_t>(kScanChunk, size - offset));
+            static_cast<std::size_t>(std::min<std::uint64_t>(chunkSize_, size - offset));
         if (!source.readAt(offset, chunk.get(), length)) return GV_ERROR_OPEN;
         if (std::memchr(chunk.get(), '\0', length) != nullptr) return GV_ERROR_FORMAT;
         std::size_t position = 0;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "gvread/ByteSource.h"
+#include "gvread/SourceFormat.h"
 
 namespace gvread {
 
@@ -19,6 +20,9 @@ struct TableEntry {
 
 class TableIndex {
 public:
+    // `chunkSize` bytes are read at a time (small sizes let tests reach every chunk border).
+    explicit TableIndex(std::size_t chunkSize = kScanChunk) : chunkSize_(chunkSize > 0 ? chunkSize : 1) {}
+
     // Reads the whole source; a code of GvreadApi.h (GV_OK, GV_ERROR_OPEN, GV_ERROR_FORMAT,
     // GV_ERROR_MEMORY). Throws std::bad_alloc when memory runs out.
     int build(ByteSource& source);
@@ -29,6 +33,7 @@ private:
     void appendToLine(const char* bytes, std::size_t length);
     int finishLine(std::uint64_t lineEnd);
 
+    std::size_t chunkSize_;
     std::vector<TableEntry> tables_;
     std::uint64_t lineNumber_ = 0;
     // Start of the current line: the whole line when it is the signature or a table line,

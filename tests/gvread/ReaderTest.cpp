@@ -354,3 +354,20 @@ TEST(GvreadReader, FileChangedAfterOpeningIsNotTrusted) {
     EXPECT_EQ(reader.records(ids[1]), nullptr);
     EXPECT_EQ(reader.lastError(), GV_ERROR_OPEN);
 }
+
+TEST(GvreadReader, EveryChunkSizeGivesTheSameTables) {
+    const std::string file =
+        "GARVENA 1\r\n#TABLE one\r\nalpha\r\n\r\n#TABLE\r\n#TABLE\n#TABLEX\r\n#TABLE  t\rx\nrecord\r\rlast\r";
+    const std::vector<Table> expected = {{"one", {"alpha", ""}}, {"", {}}, {"", {"#TABLEX"}}, {" t\rx", {"record\r\rlast"}}};
+    for (std::size_t chunk = 1; chunk <= file.size() + 1; ++chunk) {
+        Reader reader(chunk);
+        ASSERT_EQ(openMemory(reader, file), GV_OK) << chunk;
+        EXPECT_EQ(readAll(reader), expected) << "chunk " << chunk;
+    }
+    for (std::size_t chunk : {1u, 2u, 7u, 10u, 11u}) {
+        Reader reader(chunk);
+        EXPECT_EQ(openMemory(reader, "GARVENA 1X\n"), GV_ERROR_FORMAT) << chunk;
+        EXPECT_EQ(openMemory(reader, "GARVENA 1\n#TABLE\r"), GV_OK) << chunk;
+        EXPECT_EQ(reader.tableCount(), 1) << chunk;
+    }
+}
