@@ -22,8 +22,12 @@ public:
     bool CreateKodFile(const std::string& path);
     bool CreateEdIzFile(const std::string& path);
 
+    // Found when every piece StoreKod writes for the name (at most 20) is stored under one code;
+    // the code out is left alone otherwise. The table's selected tag is restored.
     bool FindKod(dbf::Table& table, const std::string& name, std::string& code);
+    // Appends the name in pieces of 50 characters, at most 20, each with the code. Always true.
     bool StoreKod(dbf::Table& table, const std::string& name, const std::string& code);
+    // Units are looked up and stored trimmed; the unit code keeps one character.
     bool FindEdIz(const std::string& unit, std::string& kei, std::string& coefficient);
     void StoreEdIz(const std::string& unit, const std::string& kei,
                    const std::string& coefficient);

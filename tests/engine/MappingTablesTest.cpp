@@ -549,6 +549,29 @@ TEST(MappingTables, RowsOfAnEarlierRunAreKeptAndFound) {
     EXPECT_TRUE(desktop.messages.empty());
 }
 
+TEST(MappingTables, LostIndexIsRebuiltFromTheRows) {
+    TempFolder root;
+    const Files files(root);
+    RecordingDesktop desktop;
+    const std::string name = makeName(120, 10);
+    {
+        Session session(files);
+        ASSERT_TRUE(session.opened);
+        session.tables().StoreKod(session.kod(), name, "КОД-1"_w);
+        session.tables().StoreEdIz("кг"_w, "5", "0.001");
+    }
+    ASSERT_TRUE(platform::deleteFile(files.kodMdx()));
+    ASSERT_TRUE(platform::deleteFile(files.edIzMdx()));
+    Session later(files);
+    ASSERT_TRUE(later.opened);
+    std::string code, kei, coefficient;
+    EXPECT_TRUE(later.tables().FindKod(later.kod(), name, code));
+    EXPECT_EQ(code, "КОД-1"_w);
+    EXPECT_TRUE(later.tables().FindEdIz("кг"_w, kei, coefficient));
+    EXPECT_EQ(coefficient, "0.001");
+    EXPECT_TRUE(desktop.messages.empty());
+}
+
 TEST(MappingTables, ClosedTablesAreLeftAloneAndUnitOperationsRefuse) {
     TempFolder root;
     const Files files(root);
