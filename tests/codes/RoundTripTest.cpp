@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <random>
 #include <string>
@@ -40,9 +41,12 @@ public:
     std::string composed(char base) {
         std::string tabl = pick(0, 3) == 0 ? part() : number();
         if (pick(0, 3) == 0) tabl = w(oneOf({"А", "Б", "1"})) + number();
-        return codes::ComposeKod(text::ansiToOem(typeLetter()), text::ansiToOem(collection()),
-                                 text::ansiToOem(tabl), text::ansiToOem(pick(0, 2) ? number() : part()),
-                                 std::string(1, base));
+        // One draw after the other, so that every compiler generates the same codes.
+        const std::string tip = typeLetter();
+        const std::string sbor = collection();
+        const std::string poz = pick(0, 2) ? number() : part();
+        return codes::ComposeKod(text::ansiToOem(tip), text::ansiToOem(sbor),
+                                 text::ansiToOem(tabl), text::ansiToOem(poz), std::string(1, base));
     }
 
 private:
@@ -111,9 +115,13 @@ std::string expectedFailure(const std::string& code, const Fields& trimmed, char
     if (base == 'G' && (code[0] == "е"_w[0] || code[0] == "ц"_w[0])) return "small е or ц";
     std::string kind;
     const std::string aligned = codes::AlignKod(text::ansiToOem(code), base, kind);
-    // The trimmed TABL of kind G keeps an inner blank where the table is short.
-    if (kind == "G" && trimmed.TABL.find(' ') != std::string::npos) {
-        return "kind G table under three digits";
+    // ComposeKod cuts the trimmed TABL of kind G at fixed places, which holds only for a
+    // table of three digits or more.
+    if (kind == "G") {
+        const std::string table = codes::detail::part(aligned, 10, 13);
+        if (std::count_if(table.begin(), table.end(), [](char c) { return c != ' '; }) < 3) {
+            return "kind G table under three digits";
+        }
     }
     // Other base letters align a table as for kind 9 and pack it as for kind 4: a short table
     // formats back to itself only with the blank it was typed with, which trimming removes.
