@@ -6,6 +6,7 @@
 #include "dbf/EngineError.h"
 #include "tests/support/RecordingDesktop.h"
 #include "tests/support/TempFolder.h"
+#include "tests/units/ExternalReaders.h"
 #include "tests/units/UnitsTables.h"
 #include "text/CodePages.h"
 #include "units/Tstdedizm.h"
@@ -155,6 +156,32 @@ TEST(TStdEdIzm, TableWithoutKeiFieldRaisesAnEngineErrorAndKeepsTheUnits) {
     std::string keyNames;
     units.GetKeyNames(keyNames);
     EXPECT_EQ(keyNames, "1=м\n"_w);
+}
+
+TEST(TStdEdIzm, TableOfAnotherProgramLoadsWithoutItsDeletedRecords) {
+    // The suite's own tables: more fields, a numeric code, a record marked deleted, written in
+    // code page 866 by an independent dBASE writer.
+    TempFolder folder;
+    const std::string script =
+        "import sys, dbf\n"
+        "t = dbf.Table(sys.argv[1], \"ED_IZ C(30); KEI N(3,0); NAIM C(40)\","
+        " dbf_type=\"db3\", codepage=\"cp866\")\n"
+        "t.open(dbf.READ_WRITE)\n"
+        "t.append((\"м3\", 113, \"кубический метр\"))\n"
+        "t.append((\"шт\", 796, \"штука\"))\n"
+        "t.append((\"т\", 168, \"тонна\"))\n"
+        "dbf.delete(t[1])\n"
+        "t.close()\n";
+    const auto run = external_readers::runCommand(
+        std::string(external_readers::kPython) + " -c " + external_readers::shellQuoted(script) +
+        " " + external_readers::shellQuoted(folder.file("Ei1.dbf")));
+    ASSERT_EQ(run.status, 0) << run.output;
+
+    TStdEdIzm units;
+    ASSERT_TRUE(units.LoadFromFile(folder.file("Ei1.dbf")));
+    std::string keyNames;
+    units.GetKeyNames(keyNames);
+    EXPECT_EQ(text::cp1251ToUtf8(keyNames), "113=м3\n168=т\n");
 }
 
 TEST(TStdEdIzm, DescriptionNamesTheClass) {
