@@ -60,15 +60,21 @@ bool formatNumber(const std::string& value, int width, int decimals, std::string
     fraction.resize(keep, '0');
     if (roundUp) {
         if (incrementDigits(fraction) || keep == 0) {
-            if (whole.empty()) whole = "0";
+            if (whole.empty()) whole.assign(1, '0');
             if (incrementDigits(whole)) whole.insert(whole.begin(), '1');
         }
     }
     const auto firstNonZero = whole.find_first_not_of('0');
-    whole = firstNonZero == std::string::npos ? "0" : whole.substr(firstNonZero);
+    if (firstNonZero == std::string::npos) whole.assign(1, '0');
+    else whole.erase(0, firstNonZero);
     const bool zero = whole == "0" && fraction.find_first_not_of('0') == std::string::npos;
-    std::string text = (negative && !zero ? "-" : "") + whole;
-    if (keep > 0) text += "." + fraction;
+    std::string text;
+    if (negative && !zero) text += '-';
+    text += whole;
+    if (keep > 0) {
+        text += '.';
+        text += fraction;
+    }
     if (text.size() > static_cast<std::size_t>(width)) return false;
     out = std::string(static_cast<std::size_t>(width) - text.size(), ' ') + text;
     return true;

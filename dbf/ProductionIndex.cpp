@@ -349,8 +349,13 @@ void ProductionIndex::insert(std::size_t tagIndex, const std::string& key, std::
     for (int depth = 0;; ++depth) {
         if (depth > kMaxDepth) damaged("цикл в дереве тега.");
         const Node& n = node(tag, page);
-        std::size_t i = 0;
-        while (i < n.count() && std::memcmp(n.keys.data() + i * keyLength, key.data(), keyLength) <= 0) ++i;
+        // First item whose key is greater (binary search over the fixed-width keys).
+        std::size_t i = 0, hi = n.count();
+        while (i < hi) {
+            const std::size_t mid = (i + hi) / 2;
+            if (std::memcmp(n.keys.data() + mid * keyLength, key.data(), keyLength) <= 0) i = mid + 1;
+            else hi = mid;
+        }
         if (n.leaf()) {
             path.emplace_back(page, i);
             break;

@@ -23,6 +23,9 @@ using platform::FileHandle;
 
 // Records read ahead at once during physical scans.
 constexpr std::size_t kReadAheadBytes = 64 * 1024;
+// Records found through a tag stay in memory up to this many bytes, so repeated seeks in a
+// mapping table do not read the disk again. Records never change once posted.
+constexpr std::size_t kRecordCacheBytes = 8 * 1024 * 1024;
 
 bool isDeleted(const std::string& record) { return !record.empty() && record[0] == format::kRecordDeleted; }
 
@@ -59,6 +62,8 @@ public:
     std::string chunk;
     std::uint32_t chunkFirst = 0;
     std::uint32_t chunkRecords = 0;
+    std::unordered_map<std::uint32_t, std::string> recordCache;
+    std::string postBuffer;
 
     std::unique_ptr<ProductionIndex> index;
     bool indexDamaged = false;
@@ -97,6 +102,8 @@ public:
         keyBuffer.clear();
         chunk.clear();
         chunkFirst = chunkRecords = 0;
+        recordCache.clear();
+        postBuffer.clear();
         tag.reset();
         cursor = {};
         cursorStale = false;
@@ -133,8 +140,15 @@ public:
             into.assign(chunk, 0, length);
             return;
         }
+        const auto cached = recordCache.find(number);
+        if (cached != recordCache.end()) {
+            into.assign(cached->second);
+            return;
+        }
         into.resize(length);
         if (!file->readAt(offset, into.data(), length)) raise("Ошибка чтения таблицы.", path);
+        if ((recordCache.size() + 1) * length > kRecordCacheBytes) recordCache.clear();
+        recordCache.emplace(number, into);
     }
 
     std::string blankRecord() const { return std::string(header.recordLength, ' '); }
@@ -340,9 +354,9 @@ public:
         const std::uint64_t offset =
             header.headerLength + static_cast<std::uint64_t>(header.recordCount) * header.recordLength;
         // The record and the end marker first, uncounted: a crash here loses only this record.
-        std::string bytes = edit;
-        bytes += static_cast<char>(format::kEndOfFile);
-        if (!file->writeAt(offset, bytes.data(), bytes.size()))
+        postBuffer.assign(edit);
+        postBuffer += static_cast<char>(format::kEndOfFile);
+        if (!file->writeAt(offset, postBuffer.data(), postBuffer.size()))
             raise("Ошибка записи в таблицу (возможно, диск заполнен).", path);
         if (syncOnPost && !file->sync()) raise("Ошибка записи в таблицу на диск.", path);
         if (index) {
@@ -371,8 +385,7 @@ public:
         if (liveCount) ++*liveCount;
         leaveModes();
         current = number;
-        record = std::move(edit);
-        edit.clear();
+        record.swap(edit);  // the old buffer's memory serves the next append
         cursorStale = tag.has_value();
     }
 
@@ -582,7 +595,7 @@ void Table::gotoRecord(std::uint32_t recordNumber) {
 void Table::setKey() {
     impl_->requireActive();
     impl_->mode = Impl::Mode::SetKey;
-    impl_->keyBuffer = impl_->blankRecord();
+    impl_->keyBuffer.assign(impl_->header.recordLength, ' ');
 }
 
 bool Table::gotoKey() { return impl_->seek(true); }
@@ -624,7 +637,7 @@ void Table::append() {
     t.requireActive();
     if (!t.writable) raise("Таблица доступна только для чтения.", t.path);
     t.mode = Impl::Mode::Append;
-    t.edit = t.blankRecord();
+    t.edit.assign(t.header.recordLength, ' ');
 }
 
 void Table::post() { impl_->post(); }

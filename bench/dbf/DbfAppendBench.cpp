@@ -1,0 +1,189 @@
+// Appends records of the nine-field price table, each posted at once, and compares the time
+// with the bare system-call pattern of a posted record (one write of the record, one pwrite of
+// the header count); then appends to and seeks in an indexed mapping table. Prints figures.
+//
+// Usage: dbf_append_bench [records [folder]]   (defaults: 1000000, a fresh folder under /tmp)
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <ctime>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "dbf/Table.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double seconds(Clock::time_point from) { return std::chrono::duration<double>(Clock::now() - from).count(); }
+
+// Processor time of this process (user + system): steadier than wall time on a busy machine.
+double cpuSeconds() {
+    timespec t{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+long peakRssKb() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
+    return -1;
+}
+
+const std::vector<dbf::FieldDef> kPriceFields = {
+    {"TIP", 'C', 1, 0},     {"SBOR", 'C', 6, 0},    {"TABL", 'C', 5, 0},
+    {"POZ", 'C', 5, 0},     {"KEI", 'C', 10, 0},    {"C_1", 'N', 15, 2},
+    {"C_2", 'N', 15, 2},    {"C1", 'N', 15, 2},     {"C2", 'N', 15, 2}};
+
+struct Row {
+    char sbor[8], tabl[8], poz[8], kei[8], c1[16], c2[16];
+};
+
+// The next generated record, made on the fly so the bench holds no more than the engine does.
+void makeRow(std::mt19937& rng, Row& r) {
+    const auto next = [&rng] { return static_cast<unsigned>(rng()); };
+    std::snprintf(r.sbor, sizeof r.sbor, "%u", 1 + next() % 47);
+    std::snprintf(r.tabl, sizeof r.tabl, "%u", 1 + next() % 99);
+    std::snprintf(r.poz, sizeof r.poz, "%u", 1 + next() % 999);
+    std::snprintf(r.kei, sizeof r.kei, "%u", 100 + next() % 900);
+    std::snprintf(r.c1, sizeof r.c1, "%u.%02u", next() % 100000, next() % 100);
+    std::snprintf(r.c2, sizeof r.c2, "%u.5", next() % 1000);
+}
+
+// The bare pattern: the record bytes (already formatted) and the end marker in one write,
+// then the count in one pwrite.
+double physicalPattern(const std::string& path, std::size_t count, std::size_t recordLength) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0) return -1;
+    std::string header(32 + 32 * kPriceFields.size() + 1, '\0');
+    if (::write(fd, header.data(), header.size()) < 0) return -1;
+    std::string record(recordLength, ' ');
+    record += '\x1A';
+    const auto start = Clock::now();
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint32_t n = static_cast<std::uint32_t>(i + 1);
+        if (::pwrite(fd, record.data(), record.size(), static_cast<off_t>(header.size() + i * recordLength)) < 0) return -1;
+        if (::pwrite(fd, &n, 4, 4) < 0) return -1;
+    }
+    const double took = seconds(start);
+    ::close(fd);
+    return took;
+}
+
+double engineAppends(const std::string& folder, std::size_t count) {
+    dbf::Table table;
+    table.setDatabaseName(folder);
+    table.setTableName("cena.dbf");
+    table.createTable(kPriceFields);
+    table.open();
+    std::mt19937 rng(7);  // 32-bit values
+    Row r;
+    const auto start = Clock::now();
+    for (std::size_t i = 0; i < count; ++i) {
+        makeRow(rng, r);
+        table.append();
+        table.setFieldText("TIP", "E");
+        table.setFieldText("SBOR", r.sbor);
+        table.setFieldText("TABL", r.tabl);
+        table.setFieldText("POZ", r.poz);
+        table.setFieldText("KEI", r.kei);
+        table.setFieldText("C_1", r.c1);
+        table.setFieldText("C_2", r.c2);
+        table.setFieldText("C1", "");
+        table.setFieldText("C2", "");
+        table.post();
+    }
+    const double took = seconds(start);
+    table.close();
+    return took;
+}
+
+void indexedMappingTable(const std::string& folder, std::size_t count) {
+    dbf::Table table;
+    table.setDatabaseName(folder);
+    table.setTableName("kodper.dbf");
+    table.setExclusive(true);
+    table.createTable({{"NAME_SP", 'C', 50, 0}, {"ROST", 'C', 2, 0}, {"KOD_ORN", 'C', 20, 0}});
+    table.addTag("NR_IND", "NAME_SP+ROST", dbf::TagOption::Expression, "NAME_SP");
+    table.open();
+    std::mt19937 rng(11);
+    std::vector<std::string> names;
+    names.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        char name[64];
+        std::snprintf(name, sizeof name, "Norm %u piece %zu", static_cast<unsigned>(rng()), i);
+        names.emplace_back(name);
+    }
+    auto start = Clock::now();
+    for (const auto& name : names) {
+        table.append();
+        table.setFieldText("NAME_SP", name);
+        table.setFieldText("ROST", "1");
+        table.setFieldText("KOD_ORN", "E1-1-1");
+        table.post();
+    }
+    const double appendTime = seconds(start);
+    table.close();
+    start = Clock::now();
+    table.setExclusive(false);
+    table.selectTag("NR_IND");
+    table.open();
+    const double openTime = seconds(start);
+    std::size_t found = 0;
+    start = Clock::now();
+    for (std::size_t i = 0; i < count; ++i) {
+        table.setKey();
+        table.setFieldText("NAME_SP", names[(i * 7919) % count]);
+        table.setFieldText("ROST", "1");
+        found += table.gotoKey() ? 1 : 0;
+    }
+    const double seekTime = seconds(start);
+    std::printf("indexed mapping table: %zu appends in %.3f s (%.0f records/s)\n", count, appendTime, count / appendTime);
+    std::printf("open with index check: %.3f s\n", openTime);
+    std::printf("exact seeks: %zu in %.3f s (%.0f seeks/s), %zu found\n", count, seekTime, count / seekTime, found);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::size_t count = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 1000000;
+    std::string folder;
+    if (argc > 2) {
+        folder = argv[2];
+    } else {
+        char pattern[] = "/tmp/dbf-bench-XXXXXX";
+        if (!::mkdtemp(pattern)) return 1;
+        folder = pattern;
+    }
+    std::size_t recordLength = 1;
+    for (const auto& f : kPriceFields) recordLength += static_cast<std::size_t>(f.width);
+
+    double cpu = cpuSeconds();
+    const double baseline = physicalPattern(folder + "/baseline.dbf", count, recordLength);
+    const double baselineCpu = cpuSeconds() - cpu;
+    cpu = cpuSeconds();
+    const double engine = engineAppends(folder, count);
+    const double engineCpu = cpuSeconds() - cpu;
+    const long engineRss = peakRssKb();
+    std::printf("records: %zu of %zu bytes\n", count, recordLength);
+    std::printf("physical pattern (write + pwrite per record): %.3f s (%.0f records/s)\n", baseline, count / baseline);
+    std::printf("engine append + 9 fields + post: %.3f s (%.0f records/s), ratio %.2f\n", engine, count / engine,
+                engine / baseline);
+    std::printf("processor time: physical pattern %.3f s, engine %.3f s, ratio %.2f\n", baselineCpu, engineCpu,
+                engineCpu / baselineCpu);
+    indexedMappingTable(folder, std::min<std::size_t>(count, 100000));
+    std::printf("peak RSS after the price-table appends: %ld kB; at the end: %ld kB\n", engineRss, peakRssKb());
+    std::remove((folder + "/baseline.dbf").c_str());
+    std::remove((folder + "/cena.dbf").c_str());
+    std::remove((folder + "/kodper.dbf").c_str());
+    std::remove((folder + "/kodper.mdx").c_str());
+    if (argc <= 2) ::rmdir(folder.c_str());
+    return 0;
+}
