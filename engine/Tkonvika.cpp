@@ -1,0 +1,183 @@
+// The converter object and the conversion driver: construction, Convert over the source tables,
+// the reader's error reports, and closing what a conversion opened.
+#include "engine/Tkonvika.h"
+
+#include <cstdint>
+
+#include "platform/Desktop.h"
+#include "platform/Files.h"
+#include "reader/ReaderErrorText.h"
+#include "text/CodePages.h"
+#include "units/Wedizm.h"
+
+
+namespace {
+
+std::string underRoot(const std::string& root, const char* relative) {
+    return platform::joinPath(root, relative);
+}
+
+}  // namespace
+
+TKonvika::TKonvika() : TKonvika(platform::programFolder()) {}
+
+TKonvika::TKonvika(const std::string& programFolder)
+    : FDescription("TKonvika"),
+      FTemplatePath(underRoot(programFolder, "Morvel/Shablon/Resurs/cenashab.dbf")),
+      FEdIzFile(underRoot(programFolder, "Morvel/TKonvika/edizper.dbf")),
+      FKodFile(underRoot(programFolder, "Morvel/TKonvika/kodper.dbf")),
+      FLogPath(underRoot(programFolder, "Morvel/TKonvika.log")),
+      FReader(programFolder),
+      FMapping(FKodFile, FEdIzFile, FDbf, FDescription) {
+    FTypeLetters.Clear();
+    FTypeLetters.Add(1, "З"_w);
+    FTypeLetters.Add(3, "Х"_w);
+    FTypeLetters.Add(4, "С"_w);
+}
+
+TKonvika::~TKonvika() {
+    // Destruction must not throw: a table that fails to close has already reported itself.
+    try {
+        FDbf.CloseTable(FPriceTable);
+        FMapping.CloseTables();
+    } catch (...) {
+    }
+    CloseLog();
+}
+
+void TKonvika::SetDialogFactory(engine::CorrespondenceDialogFactory* factory) {
+    dialogs_ = factory;
+}
+
+void TKonvika::CancelConversion() { FCancel = true; }
+
+void TKonvika::WriteLog(const std::string& message) {
+    if (FLogging) FLog.WriteLine(message);
+}
+
+void TKonvika::ShowMessage(const std::string& message) const {
+    platform::showError(FDescription, message);
+}
+
+char TKonvika::BaseLetter() const { return FBaseCode.empty() ? '\0' : FBaseCode.front(); }
+
+bool TKonvika::OpenMappingTables() { return FMapping.OpenMappingTables(); }
+
+void TKonvika::ReportReaderError(const std::string& operation, int code) {
+    const std::string message = operation + ": " + ReaderErrorText(code);
+    ShowMessage(message);
+    WriteLog(message);
+}
+
+bool TKonvika::CloseReader() {
+    const int code = FReader.gvClose();
+    if (code != 0) {
+        ReportReaderError("Convert", code);
+        return false;
+    }
+    return true;
+}
+
+void TKonvika::CloseLog() {
+    if (FLogging) FLog.Close();
+}
+
+bool TKonvika::Convert(const std::string& baseCode, const std::string& priceFile,
+                       const std::string& outFile, bool logging,
+                       const std::string& secondUnitsDir, const std::string& firstUnitsDir,
+                       engine::ProgressBar* bar, engine::ConversionWindow* window) {
+    FLogging = logging;
+    FBaseCode = baseCode;
+    FSecondUnitsDir = secondUnitsDir;
+    FFirstUnitsDir = firstUnitsDir;
+    WEdIzm unitsFile(baseCode, firstUnitsDir, secondUnitsDir);
+    FGetKod.FBaseCode = baseCode;
+
+    if (FLogging && !FLog.Open(FLogPath, "w+")) return false;
+
+    if (!platform::fileExists(priceFile)) {
+        ShowMessage("Convert: Файл с ценами "_w + priceFile + " не найден!"_w);
+        return false;
+    }
+    if (!OpenMappingTables()) return false;
+    if (!FStdEdIzm.LoadFromFile(unitsFile.GetFileName())) return false;
+
+    WriteLog("Начало конвертации файла "_w + priceFile);
+
+    int code = FReader.gvOpen(priceFile.c_str());
+    if (code != 0) {
+        ReportReaderError("Convert", code);
+        return false;
+    }
+    if (!platform::copyFile(FTemplatePath, outFile)) {
+        const std::string message = "Convert: Ошибка при копировании файла из "_w +
+                                    FTemplatePath + " в "_w + outFile + "!";
+        ShowMessage(message);
+        WriteLog(message);
+        CloseReader();
+        return false;
+    }
+    if (!FDbf.OpenTable(FPriceTable, outFile, true)) {
+        CloseReader();
+        return false;
+    }
+
+    const auto* tables = FReader.gvGetTables();
+    code = FReader.gvGetError();
+    if (code != 0) {
+        ReportReaderError("Convert", code);
+        CloseReader();
+        return false;
+    }
+    const int tableCount = FReader.gvGetCountT();
+    if (tableCount < 1) {
+        WriteLog("Таблицы не найдены."_w);
+        CloseReader();
+        return false;
+    }
+    WriteLog("Обнаружено "_w + std::to_string(tableCount) + " таблиц."_w);
+
+    FCancel = false;
+    bool failed = false;
+    for (int i = 0; i < tableCount && !FCancel; ++i) {
+        // The share of tables done, so that one table or a thousand both move the bar.
+        if (bar != nullptr) bar->SetPosition(static_cast<int>(std::int64_t{i} * 100 / tableCount));
+        if (window != nullptr) {
+            window->Repaint();
+            window->ProcessMessages();  // the only moment the cancel button can act
+        }
+        const auto* records = FReader.gvGetRecords(tables[i]);
+        code = FReader.gvGetError();
+        if (code != 0) {
+            ReportReaderError("Convert", code);
+            failed = true;
+            break;
+        }
+        const int recordCount = FReader.gvGetCountR();
+        if (recordCount < 1) {
+            WriteLog("Записи не обнаружены."_w);
+            continue;
+        }
+        WriteLog("Конвертируется таблица №"_w + std::to_string(i + 1));
+        WriteLog("Обнаружено "_w + std::to_string(recordCount) + " записей."_w);
+        try {
+            if (!ProcessTable(records, recordCount)) {
+                failed = true;
+                break;
+            }
+        } catch (const Konvika::CcSkipSbornik&) {
+            WriteLog("Таблица пропущена."_w);
+        }
+        WriteLog("Таблица обработана."_w);
+    }
+
+    if (FCancel) {
+        WriteLog("Конвертация отменена."_w);
+        failed = true;
+    }
+    if (!CloseReader()) failed = true;
+    FDbf.CloseTable(FPriceTable);
+    if (FLogging && !failed && !FCancel) WriteLog("Конвертация успешно закончена."_w);
+    CloseLog();
+    return !failed;
+}

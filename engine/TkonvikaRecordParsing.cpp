@@ -1,0 +1,110 @@
+// Parsing of one source record: its fields, the normative code rebuilt into the ОРН form with
+// the record type's letter in front, and the two prices in the program's number form.
+#include <cctype>
+#include <charconv>
+#include <optional>
+#include <string>
+
+#include "engine/Tkonvika.h"
+#include "text/CodePages.h"
+
+
+namespace {
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A plain decimal integer, optionally signed and surrounded by blanks; anything else fails.
+std::optional<int> integerValue(const std::string& textValue) {
+    const std::string value = text::trimmed(textValue);
+    const char* begin = value.data();
+    const char* end = begin + value.size();
+    if (begin != end && *begin == '+') ++begin;
+    int result = 0;
+    const auto [stop, error] = std::from_chars(begin, end, result);
+    if (error != std::errc() || stop != end || begin == end) return std::nullopt;
+    return result;
+}
+
+// Characters from..to (1-based, inclusive) of s, as far as s reaches.
+std::string characters(const std::string& s, std::size_t from, std::size_t to) {
+    if (from > s.size()) return {};
+    return s.substr(from - 1, to - from + 1);
+}
+
+}  // namespace
+
+std::string TKonvika::GetField(const std::string& record, char separator, int n) const {
+    int count = 0;
+    std::size_t start = 0;
+    for (std::size_t at = 0; at < record.size(); ++at) {
+        if (record[at] != separator) continue;
+        ++count;
+        if (count == n) return record.substr(start, at - start);
+        start = at + 1;
+    }
+    // The text after the last separator is field count + 1; a field beyond it does not exist,
+    // and must not repeat the last field (a short record would take its name as its prices).
+    if (n == count + 1) return record.substr(start);
+    return {};
+}
+
+bool TKonvika::ReformatSourceCode(std::string& code) const {
+    if (code.empty()) return false;
+    const std::string first = text::upperCase1251(code.substr(0, 1));
+    for (const std::string& letter : {"С"_w, "Х"_w, "З"_w, "Э"_w, std::string("C"), std::string("X")})
+        if (first == letter) return false;
+    if (!isDigit(code.front())) return false;
+
+    const std::size_t dash = code.find('-');
+    if (dash == 2 || dash == 3) code.erase(dash, 1);  // the dash at position 3 or 4
+
+    std::string u = code;
+    std::string tail;
+    const std::size_t tailDash = u.find('-');
+    if (tailDash != std::string::npos && tailDash >= 5) {  // the first dash at position 6 or later
+        tail = u.substr(tailDash + 1);
+        u.erase(tailDash);
+    }
+    const std::size_t n = u.size();
+    if (n < 5) return false;
+
+    std::string head, mid;
+    if (n == 5) {
+        head = characters(u, 1, 1);
+        mid = characters(u, 2, 5);
+    } else if (n == 6) {
+        head = characters(u, 1, 2);
+        mid = characters(u, 3, 6);
+    } else {
+        head = characters(u, 1, 3);
+        mid = characters(u, 4, 7);
+        if (tailDash == std::string::npos || tailDash < 5) tail = characters(u, 8, 13);
+    }
+    code = head + "-" + mid;
+    if (!tail.empty()) code += "-" + tail;
+    return true;
+}
+
+bool TKonvika::ParseRecord(const std::string& record, char separator, std::string& code,
+                           std::string& unit, std::string& price1, std::string& price2,
+                           std::string& name) {
+    const std::string typeText = GetField(record, separator, 1);
+    std::string source = GetField(record, separator, 2);
+    if (!source.empty()) {
+        ReformatSourceCode(source);
+        const std::optional<int> type = integerValue(typeText);
+        if (!type) return false;
+        // A type without a letter gives the code alone; looking it up must not grow the map.
+        const auto letter = FTypeLetters.find(*type);
+        code = (letter != FTypeLetters.end() ? letter->second : std::string()) + source;
+    }
+    name = GetField(record, separator, 3);
+    unit = GetField(record, separator, 4);
+    price2 = GetField(record, separator, 6);
+    price1 = GetField(record, separator, 7);
+
+    const text::WString numbers;
+    price1 = numbers.NumberToText(static_cast<double>(numbers.TextToNumber(price1)));
+    price2 = numbers.NumberToText(static_cast<double>(numbers.TextToNumber(price2)));
+    return true;
+}
