@@ -1,12 +1,12 @@
 #include "codes/FormatPackedKod.h"
 
+#include <utility>
+
 #include "codes/CodeKind.h"
 #include "codes/CodeText.h"
 #include "codes/PackDigits.h"
 #include "text/CodePages.h"
 #include "text/Wastring.h"
-
-#include <utility>
 
 namespace codes {
 

@@ -4,6 +4,7 @@
 //
 // Input: byte 0 picks the base letter, byte 1 the base code; the rest is the code text
 // (Windows-1251), and, split at line feeds, four fields for a direct check.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -52,6 +53,25 @@ std::string baseCodeOf(std::uint8_t selector, char baseLetter) {
 bool beginsWithO(const std::string& code) {
     return !code.empty() && (code[0] == codes::detail::kCapitalO1251 ||
                              code[0] == codes::detail::kSmallO1251);
+}
+
+// Where the trimmed fields of a valid code need not check again: trimming loses what the fixed
+// columns held, or the fields hold a point or comma and are taken for a raw code.
+bool mayFailAgain(const std::string& code, const std::string& joinedFields, char base) {
+    if (base == 'G' && (code[0] == '\xE5' || code[0] == '\xF6')) return true;  // small е, ц
+    std::string kind;
+    const std::string aligned = codes::AlignKod(text::ansiToOem(code), base, kind);
+    if (kind == "G") {
+        const std::string table = codes::detail::part(aligned, 10, 13);
+        if (std::count_if(table.begin(), table.end(), [](char c) { return c != ' '; }) < 3) {
+            return true;
+        }
+    }
+    if (std::string_view("MG194").find(base) == std::string_view::npos &&
+        text::trimmed(codes::detail::part(aligned, 8, 12)).size() < 5) {
+        return true;
+    }
+    return joinedFields.find_first_of(".,") != std::string::npos;
 }
 
 std::vector<std::string> splitFields(const std::string& s) {
@@ -120,6 +140,9 @@ void checkParser(const std::string& code, char base, const std::string& baseCode
         require(base == 'M' && (takenAsItStands || baseCode != "M"));
     }
     if (takenAsItStands && code.size() <= ClGetKod::kMaxKodLength) require(checked);
+    if (callerTrimmed && accepted && !mayFailAgain(code, tTIP + tSBOR + tTABL + tPOZ, base)) {
+        require(checked);
+    }
 }
 
 }  // namespace
