@@ -17,8 +17,9 @@ constexpr std::size_t kPackedPozWidth = 3;
 
 // Under base letter M a code that begins with a Cyrillic О is taken as it stands.
 bool beginsWithO(const std::string& code) {
-    return !code.empty() &&
-           (code.front() == codes::detail::kCapitalO1251 || code.front() == codes::detail::kSmallO1251);
+    using codes::detail::kCapitalO1251;
+    using codes::detail::kSmallO1251;
+    return !code.empty() && (code.front() == kCapitalO1251 || code.front() == kSmallO1251);
 }
 
 bool endsWith(const std::string& s, char c) { return !s.empty() && s.back() == c; }

@@ -69,7 +69,8 @@ TEST(PackedFormTest, AlignedFormPacksAndFormatsBack) {
 TEST(PackedFormTest, FormattedTextIsFilledUpToNineteen) {
     EXPECT_EQ(formatted(packed("С {17}{20}{52} ·{51}{52} {17}{24}·"), '4'),
               oem("С101-0001-5········"));
-    EXPECT_EQ(formatted(packed("С {17}{17}{17} ·{51}{52} {17}{24}·"), '4'), oem("С··················"));
+    EXPECT_EQ(formatted(packed("С {17}{17}{17} ·{51}{52} {17}{24}·"), '4'),
+              oem("С··················"));
 }
 
 TEST(PackedFormTest, BlankCollectionGivesTheTypeLetterAlone) {
