@@ -356,9 +356,14 @@ public:
         // The record and the end marker first, uncounted: a crash here loses only this record.
         postBuffer.assign(edit);
         postBuffer += static_cast<char>(format::kEndOfFile);
-        if (!file->writeAt(offset, postBuffer.data(), postBuffer.size()))
+        if (!file->writeAt(offset, postBuffer.data(), postBuffer.size())) {
+            dropUncounted(offset);
             raise("Ошибка записи в таблицу (возможно, диск заполнен).", path);
-        if (syncOnPost && !file->sync()) raise("Ошибка записи в таблицу на диск.", path);
+        }
+        if (syncOnPost && !file->sync()) {
+            dropUncounted(offset);
+            raise("Ошибка записи в таблицу на диск.", path);
+        }
         if (index) {
             try {
                 for (std::size_t t = 0; t < index->tagCount(); ++t)
@@ -367,6 +372,7 @@ public:
             } catch (...) {
                 // The tags may hold part of this record's keys; the next open rebuilds them.
                 indexDamaged = true;
+                dropUncounted(offset);
                 throw;
             }
         }
@@ -379,6 +385,9 @@ public:
         if (!file->writeAt(format::kHeaderUpdateDate, count.data(), count.size()) ||
             (syncOnPost && !file->sync())) {
             header.recordCount = number - 1;
+            const std::string previous = encodeDateAndCount(header);
+            file->writeAt(format::kHeaderUpdateDate, previous.data(), previous.size());
+            dropUncounted(offset);
             if (index) indexDamaged = true;
             raise("Ошибка записи заголовка таблицы.", path);
         }
@@ -387,6 +396,15 @@ public:
         current = number;
         record.swap(edit);  // the old buffer's memory serves the next append
         cursorStale = tag.has_value();
+    }
+
+    // After a failed post: cut what was written of the record and put the end marker back, so
+    // readers that scan up to the marker (rather than trusting the count) see no torn record.
+    // Best effort: the count already excludes the record whatever happens here.
+    void dropUncounted(std::uint64_t offset) {
+        file->truncate(offset);
+        const char end = static_cast<char>(format::kEndOfFile);
+        file->writeAt(offset, &end, 1);
     }
 
     void addTag(const std::string& name, const std::string& expression) {
