@@ -24,14 +24,15 @@ const char kUnitsFolder[] = "sample/units";
 std::vector<dbf::FieldDef> priceTableFields() {
     return {
         {"TIP", 'C', 1, 0},  {"SBOR", 'C', 6, 0}, {"TABL", 'C', 5, 0},
-        {"POZ", 'C', 5, 0},  {"KEI", 'C', 3, 0},  {"C_1", 'N', 18, 6},
-        {"C_2", 'N', 18, 6}, {"C1", 'N', 18, 6},  {"C2", 'N', 18, 6},
+        {"POZ", 'C', 5, 0},  {"KEI", 'C', 3, 0},  {"C_1", 'N', 16, 6},
+        {"C_2", 'N', 16, 6}, {"C1", 'N', 16, 6},  {"C2", 'N', 16, 6},
     };
 }
 
-const int kUnitNameWidth = 20;
-// One character: the unit mapping table keeps only the first character of a unit code.
-const int kUnitCodeWidth = 1;
+const int kUnitNameWidth = 40;
+// Room for three characters as in the suite's tables; the sample codes are one character,
+// since the unit mapping table keeps only the first character of a unit code.
+const int kUnitCodeWidth = 3;
 
 struct Unit {
     const char* code;

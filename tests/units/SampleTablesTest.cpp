@@ -40,8 +40,8 @@ TEST(SampleTables, PriceTemplateHasTheNineFieldsAndNoRecords) {
     };
     const Expected expected[] = {
         {"TIP", 'C', 1, 0},  {"SBOR", 'C', 6, 0}, {"TABL", 'C', 5, 0},
-        {"POZ", 'C', 5, 0},  {"KEI", 'C', 3, 0},  {"C_1", 'N', 18, 6},
-        {"C_2", 'N', 18, 6}, {"C1", 'N', 18, 6},  {"C2", 'N', 18, 6},
+        {"POZ", 'C', 5, 0},  {"KEI", 'C', 3, 0},  {"C_1", 'N', 16, 6},
+        {"C_2", 'N', 16, 6}, {"C1", 'N', 16, 6},  {"C2", 'N', 16, 6},
     };
     ASSERT_EQ(dump.fields.size(), std::size(expected));
     for (std::size_t i = 0; i < dump.fields.size(); ++i) {
@@ -67,7 +67,8 @@ TEST(SampleTables, UnitsTablesHoldOemNamesWithOneCharacterCodes) {
         EXPECT_EQ(dump.fields[0].type, 'C');
         EXPECT_EQ(dump.fields[1].name, "KEI");
         EXPECT_EQ(dump.fields[1].type, 'C');
-        EXPECT_EQ(dump.fields[1].length, 1);
+        EXPECT_EQ(dump.fields[0].length, 40);
+        EXPECT_EQ(dump.fields[1].length, 3);
 
         std::set<std::string> names, codes;
         for (const auto& record : dump.records) {
