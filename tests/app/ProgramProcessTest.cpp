@@ -1,0 +1,355 @@
+// The installed program as the calling program starts it: its own process, its exit status, its
+// files. Cases that show a window run it under a private Xvfb display and answer it with
+// xdotool key presses, as a person would; the rest run headless on the offscreen platform.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+#include <chrono>
+#include <memory>
+#include <thread>
+
+#include "dbf/Table.h"
+#include "platform/Files.h"
+#include "tests/support/TempFolder.h"
+#include "text/CodePages.h"
+
+extern char** environ;
+
+using testing_support::TempFolder;
+using testing_support::readFileBytes;
+using testing_support::writeFileBytes;
+
+namespace {
+
+// The program installed with `cmake --install` into a fresh folder, with the sample units.
+class InstalledProgram {
+public:
+    InstalledProgram() {
+        const std::string command = std::string(KONVIKA_CMAKE_COMMAND) + " --install \"" +
+                                    KONVIKA_BUILD_DIR + "\" --prefix \"" + folder_.path() +
+                                    "\" >/dev/null";
+        installed_ = std::system(command.c_str()) == 0 && platform::fileExists(program());
+    }
+    bool installed() const { return installed_; }
+    std::string program() const { return folder_.file("konvika"); }
+    std::string file(const std::string& relative) const { return folder_.file(relative); }
+    std::string units() const { return folder_.file("sample/units"); }
+    std::string logPath() const { return folder_.file("Morvel/TKonvika.log"); }
+    // A source price file of the development reader's text form; lines are UTF-8.
+    std::string writeSource(const std::string& name, const std::vector<std::string>& lines) const {
+        std::string bytes = "GARVENA 1\n";
+        for (const std::string& line : lines) bytes += text::utf8ToCp1251(line) + "\n";
+        writeFileBytes(file(name), bytes);
+        return file(name);
+    }
+
+private:
+    TempFolder folder_;
+    bool installed_ = false;
+};
+
+// A child process with its own environment; killed if the test leaves it running.
+class Process {
+public:
+    Process(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv) {
+        std::vector<std::string> env;
+        for (char** e = environ; *e != nullptr; ++e) env.emplace_back(*e);
+        for (const std::string& e : extraEnv) env.push_back(e);
+        std::vector<char*> args, envp;
+        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        for (const std::string& e : env) envp.push_back(const_cast<char*>(e.c_str()));
+        envp.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        if (posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), envp.data()) != 0) {
+            pid_ = -1;
+        }
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    ~Process() {
+        if (pid_ > 0 && !finished_) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+    bool started() const { return pid_ > 0; }
+    pid_t pid() const { return pid_; }
+    bool running() {
+        if (finished_) return false;
+        int status = 0;
+        if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+            finished_ = true;
+            status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+        return !finished_;
+    }
+    // The exit status, or -2 when the process did not end in time.
+    int wait(int seconds = 20) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+        while (running()) {
+            if (std::chrono::steady_clock::now() > deadline) return -2;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return status_;
+    }
+
+private:
+    pid_t pid_ = -1;
+    bool finished_ = false;
+    int status_ = -1;
+};
+
+// A private X display for the cases that show windows.
+class Display {
+public:
+    Display() {
+        int fds[2];
+        if (::pipe(fds) != 0) return;
+        const std::string fd = std::to_string(fds[1]);
+        server_ = std::make_unique<Process>(
+            std::vector<std::string>{"/usr/bin/Xvfb", "-displayfd", fd, "-screen", "0",
+                                     "1024x768x24", "-nolisten", "tcp"},
+            std::vector<std::string>{});
+        ::close(fds[1]);
+        char buffer[16] = {};
+        const ssize_t n = ::read(fds[0], buffer, sizeof buffer - 1);
+        ::close(fds[0]);
+        if (n > 0) name_ = ":" + std::to_string(std::atoi(buffer));
+    }
+    bool ready() const { return !name_.empty(); }
+    const std::string& name() const { return name_; }
+
+    // Runs xdotool on this display; its standard output.
+    std::string xdotool(const std::string& arguments) const {
+        const std::string command = "DISPLAY=" + name_ + " timeout 20 xdotool " + arguments +
+                                    " 2>/dev/null";
+        std::string out;
+        if (FILE* pipe = ::popen(command.c_str(), "r")) {
+            char buffer[256];
+            while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) out += buffer;
+            ::pclose(pipe);
+        }
+        return out;
+    }
+    // Waits for a shown window of this title of the process and returns its id.
+    std::string waitForWindow(const Process& process, const std::string& title) const {
+        std::string id = xdotool("search --sync --all --onlyvisible --pid " +
+                                 std::to_string(process.pid()) + " --name '^" + title + "$'");
+        const auto newline = id.find('\n');
+        return newline == std::string::npos ? id : id.substr(0, newline);
+    }
+    void key(const std::string& window, const std::string& keys) const {
+        xdotool("key --window " + window + " " + keys);
+    }
+
+private:
+    std::unique_ptr<Process> server_;
+    std::string name_;
+};
+
+std::vector<std::string> logMessages(const std::string& path) {
+    std::vector<std::string> messages;
+    const std::string bytes = readFileBytes(path);
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t end = bytes.find('\r', start);
+        if (end == std::string::npos) end = bytes.size();
+        const std::string entry = bytes.substr(start, end - start);
+        const auto dash = entry.find(" - ");
+        messages.push_back(text::cp1251ToUtf8(dash == std::string::npos ? entry
+                                                                         : entry.substr(dash + 3)));
+        start = end + 1;
+    }
+    return messages;
+}
+
+struct Row {
+    std::string TIP, SBOR, TABL, POZ, KEI;
+};
+
+std::vector<Row> readOutput(const std::string& path) {
+    dbf::Table table;
+    table.setDatabaseName(platform::folderOf(path));
+    table.setTableName(platform::fileNameOf(path));
+    table.open();
+    std::vector<Row> rows;
+    for (table.first(); !table.eof(); table.next()) {
+        rows.push_back({text::cp1251ToUtf8(text::oemToAnsi(table.fieldText("TIP"))),
+                        table.fieldText("SBOR"), table.fieldText("TABL"), table.fieldText("POZ"),
+                        table.fieldText("KEI")});
+    }
+    return rows;
+}
+
+// Each test has its own runtime folder, so the single-instance guard of one test never meets
+// a program of another test running at the same time.
+struct RunEnvironment {
+    TempFolder runtime;
+    std::vector<std::string> env(const std::string& display = std::string()) const {
+        std::vector<std::string> e = {"XDG_RUNTIME_DIR=" + runtime.path()};
+        if (display.empty()) {
+            e.push_back("QT_QPA_PLATFORM=offscreen");
+        } else {
+            e.push_back("QT_QPA_PLATFORM=xcb");
+            e.push_back("DISPLAY=" + display);
+        }
+        return e;
+    }
+};
+
+std::string commandLine(const InstalledProgram& p, const std::string& base,
+                        const std::string& source, const std::string& out) {
+    return base + "?" + source + "?" + out + "?" + p.units() + "?" + p.units() + "?";
+}
+
+#define REQUIRE_INSTALLED(p) \
+    if (!(p).installed()) GTEST_FAIL() << "cmake --install of the build tree failed"
+
+}  // namespace
+
+TEST(ProgramProcess, ConvertsHeadlessWhenNothingNeedsAQuestion) {
+    InstalledProgram p;
+    REQUIRE_INSTALLED(p);
+    RunEnvironment run;
+    const std::string source = p.writeSource(
+        "prices.txt", {"#TABLE Таблица 1", "4@101-0001-5@Песок строительный@м3@@61,58@55,00",
+                       "4@101-0002-5@Щебень гранитный@т@@128,40@117,30", "#TABLE Таблица 2",
+                       "#TABLE Таблица 3", "1@101-0003-5@Затраты труда@чел.-ч@@8,53@8,53"});
+    const std::string out = p.file("out.dbf");
+    Process program({p.program(), commandLine(p, "4R", source, out)}, run.env());
+    ASSERT_TRUE(program.started());
+    EXPECT_EQ(program.wait(), 0);
+    EXPECT_EQ(logMessages(p.logPath()),
+              (std::vector<std::string>{"Начало конвертации файла " + source,
+                                        "Обнаружено 3 таблиц.", "Конвертируется таблица №1",
+                                        "Обнаружено 2 записей.", "Таблица обработана.",
+                                        "Записи не обнаружены.", "Конвертируется таблица №3",
+                                        "Обнаружено 1 записей.", "Таблица обработана.",
+                                        "Конвертация успешно закончена."}));
+    const std::vector<Row> rows = readOutput(out);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].TIP, "С");
+    EXPECT_EQ(rows[0].SBOR, "   101");
+    EXPECT_EQ(rows[0].TABL, " 0001");
+    EXPECT_EQ(rows[0].KEI, "3");   // м3 in the sample units
+    EXPECT_EQ(rows[1].KEI, "4");   // т
+    EXPECT_EQ(rows[2].TIP, "З");
+    EXPECT_EQ(rows[2].KEI, "J");   // чел.-ч
+}
+
+TEST(ProgramProcess, FourParametersEndSilentlyWithoutALog) {
+    InstalledProgram p;
+    REQUIRE_INSTALLED(p);
+    RunEnvironment run;
+    const std::string source = p.writeSource("prices.txt", {"#TABLE T", "4@101-0001-5@x@м3@@1@1"});
+    const std::string line = "4R?" + source + "?" + p.file("out.dbf") + "?" + p.units() + "?" +
+                             p.units();  // the fifth parameter lacks its "?"
+    Process program({p.program(), line}, run.env());
+    EXPECT_EQ(program.wait(), 0);
+    EXPECT_FALSE(platform::fileExists(p.logPath()));
+    EXPECT_FALSE(platform::fileExists(p.file("out.dbf")));
+    Process empty({p.program()}, run.env());
+    EXPECT_EQ(empty.wait(), 0);
+    EXPECT_FALSE(platform::fileExists(p.logPath()));
+}
+
+TEST(ProgramProcess, SecondCopyIsRefusedWhileTheFirstAsksAndTheFirstGoesOn) {
+    InstalledProgram p;
+    REQUIRE_INSTALLED(p);
+    Display display;
+    ASSERT_TRUE(display.ready());
+    RunEnvironment run;
+    // One record whose code the base cannot take: the first copy asks for it and waits.
+    const std::string source =
+        p.writeSource("prices.txt", {"#TABLE T", "4@101-1-5-7-9@Песок@м3@@61,58@55,00",
+                                     "4@101-0002-5@Щебень@т@@128,40@117,30"});
+    const std::string out = p.file("out.dbf");
+    Process first({p.program(), commandLine(p, "4R", source, out)}, run.env(display.name()));
+    const std::string dialog = display.waitForWindow(first, "Выбор соответствия");
+    ASSERT_FALSE(dialog.empty());
+
+    Process second({p.program(), commandLine(p, "4R", source, p.file("other.dbf"))},
+                   run.env(display.name()));
+    // Its message box is captioned with the program file's name; OK ends it with status 1.
+    const std::string box = display.waitForWindow(second, "konvika");
+    ASSERT_FALSE(box.empty());
+    display.key(box, "Return");
+    EXPECT_EQ(second.wait(), 1);
+    EXPECT_FALSE(platform::fileExists(p.file("other.dbf")));
+    EXPECT_TRUE(first.running());
+
+    // The first copy's dialog: Escape skips the record; the conversion ends normally.
+    display.key(dialog, "Escape");
+    EXPECT_EQ(first.wait(), 0);
+    const std::vector<std::string> log = logMessages(p.logPath());
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.back(), "Конвертация успешно закончена.");
+    const std::vector<Row> rows = readOutput(out);
+    ASSERT_EQ(rows.size(), 1u) << "the skipped record is not written";
+    EXPECT_EQ(rows[0].KEI, "4");
+}
+
+TEST(ProgramProcess, AnsweredCodeIsRememberedForTheNextRun) {
+    InstalledProgram p;
+    REQUIRE_INSTALLED(p);
+    Display display;
+    ASSERT_TRUE(display.ready());
+    RunEnvironment run;
+    const std::string source =
+        p.writeSource("prices.txt", {"#TABLE T", "4@101-1-5-7-9@Песок@м3@@61,58@55,00"});
+    {
+        Process first({p.program(), commandLine(p, "4R", source, p.file("a.dbf"))},
+                      run.env(display.name()));
+        const std::string dialog = display.waitForWindow(first, "Выбор соответствия");
+        ASSERT_FALSE(dialog.empty());
+        // Keep the type letter of the code in the focused box, retype the rest, accept with
+        // Enter (ASCII keys only: a Cyrillic key needs a keymap change that can race).
+        display.key(dialog, "Home Right shift+End 1 0 1 minus 0 0 0 1 minus 5 Return");
+        EXPECT_EQ(first.wait(), 0);
+        const std::vector<Row> rows = readOutput(p.file("a.dbf"));
+        ASSERT_EQ(rows.size(), 1u);
+        EXPECT_EQ(rows[0].TIP, "С");
+        EXPECT_EQ(rows[0].TABL, " 0001");
+        EXPECT_EQ(rows[0].POZ, "   5");
+    }
+    // The second run takes the answer from the code mapping table: no window, headless.
+    Process again({p.program(), commandLine(p, "4R", source, p.file("b.dbf"))}, run.env());
+    EXPECT_EQ(again.wait(), 0);
+    const std::vector<Row> rows = readOutput(p.file("b.dbf"));
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].TABL, " 0001");
+}
+
+TEST(ProgramProcess, MissingReaderLibraryIsReportedAndNothingIsWritten) {
+    InstalledProgram p;
+    REQUIRE_INSTALLED(p);
+    ASSERT_TRUE(platform::deleteFile(p.file("DLL/gvread.so")));
+    Display display;
+    ASSERT_TRUE(display.ready());
+    RunEnvironment run;
+    const std::string source = p.writeSource("prices.txt", {"#TABLE T", "4@101-0001-5@x@м3@@1@1"});
+    Process program({p.program(), commandLine(p, "4R", source, p.file("out.dbf"))},
+                    run.env(display.name()));
+    // The standard exception report, titled with the application's title: the window was never
+    // built, so that is still the program file's name.
+    const std::string box = display.waitForWindow(program, "konvika");
+    ASSERT_FALSE(box.empty());
+    EXPECT_TRUE(display.xdotool("search --all --onlyvisible --name '^Цены Гарвена'").empty())
+        << "no progress window";
+    display.key(box, "Return");
+    EXPECT_EQ(program.wait(), 0);
+    EXPECT_FALSE(platform::fileExists(p.logPath()));
+    EXPECT_FALSE(platform::fileExists(p.file("out.dbf")));
+}
