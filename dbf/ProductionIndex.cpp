@@ -435,10 +435,14 @@ void ProductionIndex::insert(std::size_t tagIndex, const std::string& key, std::
     for (auto& [p, n] : pending) writeNode(tag, p, std::move(n));
     if (newPages) writeHead();
     for (auto& [p, n] : changed) writeNode(tag, p, std::move(n));
-    if (newLastLeaf != 0) writeU32(tag.header, kTagLastLeaf, newLastLeaf);
-    tag.header[kTagChangeCounter] = static_cast<char>(static_cast<unsigned char>(tag.header[kTagChangeCounter]) + 1);
-    tag.header[kTagHasKeys] = 1;
-    writeTagHeader(tag);
+    // The tag header changes only with the tree's shape (or its first key); leaving it alone
+    // otherwise keeps a post to one write per tag.
+    if (newPages || tag.header[kTagHasKeys] == 0) {
+        if (newLastLeaf != 0) writeU32(tag.header, kTagLastLeaf, newLastLeaf);
+        tag.header[kTagChangeCounter] = static_cast<char>(static_cast<unsigned char>(tag.header[kTagChangeCounter]) + 1);
+        tag.header[kTagHasKeys] = 1;
+        writeTagHeader(tag);
+    }
 }
 
 std::vector<std::string> ProductionIndex::collectKeys(std::size_t tagIndex, std::uint32_t recordCount) {

@@ -1,8 +1,8 @@
 #pragma once
 // A table object of our dBASE engine: one dBASE III/IV table file (.dbf) and its dBASE IV
-// production index (.mdx, lower-case name beside the table). This is the engine the table
-// helper (WDbfFile), the standard-units loader, the mapping tables, the price-record writer and
-// the units grid work with. Every failure raises dbf::EngineError naming the file.
+// production index (.mdx: the table's name with the extension ".mdx", beside it). This is the
+// engine the table helper (WDbfFile), the standard-units loader, the mapping tables, the
+// price-record writer and the units grid work with. Every failure raises dbf::EngineError naming the file.
 //
 // Lifecycle: a new object is inactive; set the folder and file name (and exclusive mode), then
 // open() activates it: the file is opened (shared: other shared openers allowed; exclusive:
@@ -96,8 +96,9 @@ public:
 
     // --- appending ---
     void append();  // a new blank record buffer; setFieldText() fills it
-    // Writes the record (bytes, end marker, then the header count) and every tag of the
-    // production index; the record is in the file when post() returns.
+    // Writes the record bytes with the end marker, adds its key to every tag of the production
+    // index, then writes the header count: the record is in the file when post() returns, and
+    // when post() raises an error it is not in the table.
     void post();
     void cancel();  // drops an appended record that was not posted (and leaves key mode)
     // When on, post() also flushes each write to the disk before the next one (record, index,
