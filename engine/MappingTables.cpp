@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <exception>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -154,21 +155,33 @@ bool MappingTables::OpenMappingTables() {
 
 namespace {
 
+const char kBuildingSuffix[] = ".new";
+
 // Creates an empty table with the given fields, and the folders above it. False on any failure.
 // An existing file holds the answers of earlier runs and is never replaced.
 bool createTableFile(const std::string& path, const std::vector<dbf::FieldDef>& fields) {
     if (platform::fileExists(path)) return false;
     const std::string folder = platform::folderOf(path);
     if (!folder.empty() && !platform::createDirectories(folder)) return false;
+    // The table is written under a passing name and then moved into place whole: a table torn
+    // by a full disk or a crash while its header is written would stop every later conversion.
+    const std::string building = path + kBuildingSuffix;
     try {
         dbf::Table table;
         table.setExclusive(true);
         table.setDatabaseName(folder);
-        table.setTableName(platform::fileNameOf(path));
+        table.setTableName(platform::fileNameOf(building));
         table.createTable(fields);
         table.setExclusive(false);
     } catch (const std::exception&) {
         // Every failure of the engine here means the same to the user: the file was not made.
+        platform::deleteFile(building);
+        return false;
+    }
+    std::error_code error;
+    std::filesystem::rename(building, path, error);
+    if (error) {
+        platform::deleteFile(building);
         return false;
     }
     return platform::fileExists(path);
