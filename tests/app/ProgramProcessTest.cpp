@@ -198,7 +198,8 @@ std::vector<Row> readOutput(const std::string& path) {
 struct RunEnvironment {
     TempFolder runtime;
     std::vector<std::string> env(const std::string& display = std::string()) const {
-        std::vector<std::string> e = {"XDG_RUNTIME_DIR=" + runtime.path()};
+        std::vector<std::string> e = {"XDG_RUNTIME_DIR=" + runtime.path(),
+                                      "LSAN_OPTIONS=suppressions=" KONVIKA_LSAN_SUPPRESSIONS};
         if (display.empty()) {
             e.push_back("QT_QPA_PLATFORM=offscreen");
         } else {
