@@ -24,11 +24,10 @@ inline void writeU16(std::string& b, std::size_t at, std::uint32_t v) {
 }
 
 inline void writeU32(std::string& b, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + static_cast<std::size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    for (int i = 0; i < 4; ++i)
+        b[at + static_cast<std::size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
 }
 
-inline std::uint8_t readU8(const std::string& b, std::size_t at) {
-    return static_cast<unsigned char>(b[at]);
-}
+inline std::uint8_t readU8(const std::string& b, std::size_t at) { return static_cast<unsigned char>(b[at]); }
 
 }  // namespace dbf

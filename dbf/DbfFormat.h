@@ -8,22 +8,22 @@ namespace dbf::format {
 
 // File header, 32 bytes.
 inline constexpr std::size_t kHeaderSize = 32;
-inline constexpr std::size_t kHeaderVersion = 0;        // u8
-inline constexpr std::size_t kHeaderUpdateDate = 1;     // 3 x u8: year - 1900, month, day
-inline constexpr std::size_t kHeaderRecordCount = 4;    // u32
-inline constexpr std::size_t kHeaderLength = 8;         // u16: bytes before the first record
-inline constexpr std::size_t kHeaderRecordLength = 10;  // u16: deletion flag + field widths
+inline constexpr std::size_t kHeaderVersion = 0;           // u8
+inline constexpr std::size_t kHeaderUpdateDate = 1;        // 3 x u8: year - 1900, month, day
+inline constexpr std::size_t kHeaderRecordCount = 4;       // u32
+inline constexpr std::size_t kHeaderLength = 8;            // u16: bytes before the first record
+inline constexpr std::size_t kHeaderRecordLength = 10;     // u16: deletion flag + field widths
 inline constexpr std::size_t kHeaderProductionIndex = 28;  // u8: non-zero = .mdx belongs here
 inline constexpr std::size_t kHeaderLanguageDriver = 29;   // u8
 
 // Field descriptors follow the header, 32 bytes each, ended by kHeaderTerminator.
 inline constexpr std::size_t kFieldDescriptorSize = 32;
-inline constexpr std::size_t kFieldName = 0;       // 11 bytes, NUL padded
+inline constexpr std::size_t kFieldName = 0;  // 11 bytes, NUL padded
 inline constexpr std::size_t kFieldNameSize = 11;
-inline constexpr std::size_t kFieldType = 11;      // u8: 'C', 'N', ...
-inline constexpr std::size_t kFieldWidth = 16;     // u8
-inline constexpr std::size_t kFieldDecimals = 17;  // u8
-inline constexpr std::size_t kFieldIndexFlag = 31; // u8: the field alone is a production tag
+inline constexpr std::size_t kFieldType = 11;       // u8: 'C', 'N', ...
+inline constexpr std::size_t kFieldWidth = 16;      // u8
+inline constexpr std::size_t kFieldDecimals = 17;   // u8
+inline constexpr std::size_t kFieldIndexFlag = 31;  // u8: the field alone is a production tag
 
 inline constexpr std::uint8_t kHeaderTerminator = 0x0D;
 inline constexpr std::uint8_t kEndOfFile = 0x1A;

@@ -30,19 +30,25 @@ void checkDefinition(const FieldDef& f, const std::string& path) {
     if (f.name.empty() || f.name.size() > static_cast<std::size_t>(kMaxFieldNameLength))
         raise("Имя поля должно иметь от 1 до 10 символов: \""_w + f.name + "\".", path);
     for (char c : f.name)
-        if (static_cast<unsigned char>(c) <= ' ')
-            raise("Недопустимое имя поля: \""_w + f.name + "\".", path);
+        if (static_cast<unsigned char>(c) <= ' ') raise("Недопустимое имя поля: \""_w + f.name + "\".", path);
     bool ok = false;
     switch (f.type) {
-    case 'C': ok = f.width >= 1 && f.width <= kMaxCharacterWidth && f.decimals == 0; break;
-    case 'N':
-    case 'F':
-        ok = f.width >= 1 && f.width <= kMaxNumericWidth && f.decimals >= 0 &&
-             (f.decimals == 0 || f.decimals <= f.width - 2);
-        break;
-    case 'D': ok = f.width == 8 && f.decimals == 0; break;
-    case 'L': ok = f.width == 1 && f.decimals == 0; break;
-    default: ok = false;
+        case 'C':
+            ok = f.width >= 1 && f.width <= kMaxCharacterWidth && f.decimals == 0;
+            break;
+        case 'N':
+        case 'F':
+            ok = f.width >= 1 && f.width <= kMaxNumericWidth && f.decimals >= 0 &&
+                 (f.decimals == 0 || f.decimals <= f.width - 2);
+            break;
+        case 'D':
+            ok = f.width == 8 && f.decimals == 0;
+            break;
+        case 'L':
+            ok = f.width == 1 && f.decimals == 0;
+            break;
+        default:
+            ok = false;
     }
     if (!ok)
         raise("Недопустимое описание поля \""_w + f.name + "\" (тип "_w + std::string(1, f.type) +
@@ -102,8 +108,7 @@ TableHeader parseHeader(const std::string& bytes, std::uint64_t fileSize, const 
     if (h.fields.empty()) raise("Таблица не содержит полей.", path);
     if (offset != h.recordLength)
         raise("Заголовок таблицы повреждён: длина записи не совпадает с суммой ширин полей.", path);
-    const std::uint64_t needed =
-        h.headerLength + static_cast<std::uint64_t>(h.recordCount) * h.recordLength;
+    const std::uint64_t needed = h.headerLength + static_cast<std::uint64_t>(h.recordCount) * h.recordLength;
     if (needed > fileSize)
         raise("Таблица повреждена: в файле меньше записей, чем указано в заголовке.", path);
     return h;

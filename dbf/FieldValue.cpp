@@ -65,8 +65,10 @@ bool formatNumber(const std::string& value, int width, int decimals, std::string
         }
     }
     const auto firstNonZero = whole.find_first_not_of('0');
-    if (firstNonZero == std::string::npos) whole.assign(1, '0');
-    else whole.erase(0, firstNonZero);
+    if (firstNonZero == std::string::npos)
+        whole.assign(1, '0');
+    else
+        whole.erase(0, firstNonZero);
     const bool zero = whole == "0" && fraction.find_first_not_of('0') == std::string::npos;
     std::string text;
     if (negative && !zero) text += '-';
@@ -80,8 +82,7 @@ bool formatNumber(const std::string& value, int width, int decimals, std::string
     return true;
 }
 
-void writeFieldText(const FieldDef& field, const std::string& value, char* bytes,
-                    const std::string& path) {
+void writeFieldText(const FieldDef& field, const std::string& value, char* bytes, const std::string& path) {
     const auto width = static_cast<std::size_t>(field.width);
     if (!isNumeric(field.type)) {
         const std::size_t n = std::min(width, value.size());
@@ -95,8 +96,8 @@ void writeFieldText(const FieldDef& field, const std::string& value, char* bytes
     }
     std::string formatted;
     if (!formatNumber(value, field.width, field.decimals, formatted))
-        raise("Значение \""_w + value + "\" не подходит для числового поля \""_w + field.name +
-                  "\" (" + std::to_string(field.width) + "," + std::to_string(field.decimals) + ").",
+        raise("Значение \""_w + value + "\" не подходит для числового поля \""_w + field.name + "\" (" +
+                  std::to_string(field.width) + "," + std::to_string(field.decimals) + ").",
               path);
     std::memcpy(bytes, formatted.data(), width);
 }

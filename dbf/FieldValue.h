@@ -15,8 +15,7 @@ std::string readFieldText(const FieldDef& field, const char* bytes);
 // width and padded with blanks; numeric text (point as separator) is rounded to the field's
 // decimals and right-aligned, the empty text leaves the field blank. Raises EngineError
 // (naming `path`) for numeric text that is not a number or does not fit.
-void writeFieldText(const FieldDef& field, const std::string& value, char* bytes,
-                    const std::string& path);
+void writeFieldText(const FieldDef& field, const std::string& value, char* bytes, const std::string& path);
 
 // The numeric text as stored in a field of this width and these decimals, or nothing when it
 // is not a number or does not fit.

@@ -23,8 +23,7 @@ KeyExpression parseKeyExpression(const std::string& expression, const TableHeade
         const auto plus = expression.find('+', start);
         const std::string part = text::upperCase1251(
             trimmed(expression.substr(start, plus == std::string::npos ? std::string::npos : plus - start)));
-        if (part.empty())
-            raise("Неверное выражение индекса \""_w + expression + "\": пустая часть.", path);
+        if (part.empty()) raise("Неверное выражение индекса \""_w + expression + "\": пустая часть.", path);
         int found = -1;
         for (std::size_t i = 0; i < header.fields.size(); ++i)
             if (text::upperCase1251(header.fields[i].name) == part) found = static_cast<int>(i);

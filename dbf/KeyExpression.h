@@ -10,9 +10,9 @@
 namespace dbf {
 
 struct KeyExpression {
-    std::string text;             // normalised: upper-case names joined by "+" without blanks
-    std::vector<int> fields;      // indices into the table's fields, in key order
-    int keyLength = 0;            // sum of the fields' widths
+    std::string text;         // normalised: upper-case names joined by "+" without blanks
+    std::vector<int> fields;  // indices into the table's fields, in key order
+    int keyLength = 0;        // sum of the fields' widths
     bool singleField() const { return fields.size() == 1; }
 };
 

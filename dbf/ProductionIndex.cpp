@@ -20,7 +20,9 @@ constexpr std::size_t kMaxCachedNodes = 16384;
 // No tag of 47 x 100-byte keys in 4 GB reaches this depth; deeper means a loop.
 constexpr int kMaxDepth = 40;
 
-int maxKeysFor(int itemLength) { return static_cast<int>((kBlockSize - kNodeOverhead) / static_cast<std::size_t>(itemLength)); }
+int maxKeysFor(int itemLength) {
+    return static_cast<int>((kBlockSize - kNodeOverhead) / static_cast<std::size_t>(itemLength));
+}
 int itemLengthFor(int keyLength) { return 4 + (keyLength + 3) / 4 * 4; }
 
 void stampDate(std::string& b, std::size_t at) {
@@ -99,7 +101,8 @@ std::unique_ptr<ProductionIndex> ProductionIndex::open(const std::string& path, 
                                                        bool writable, platform::FileHandle::Share share) {
     auto file = platform::FileHandle::open(
         path, writable ? platform::FileHandle::Access::ReadWrite : platform::FileHandle::Access::Read, share);
-    if (!file) raise("Не удалось открыть индексный файл: он не найден или используется другой программой.", path);
+    if (!file)
+        raise("Не удалось открыть индексный файл: он не найден или используется другой программой.", path);
     std::unique_ptr<ProductionIndex> index(new ProductionIndex(path, std::move(*file)));
     const auto size = index->file_.size();
     if (!size) raise("Не удалось прочитать индексный файл.", path);
@@ -138,14 +141,18 @@ std::unique_ptr<ProductionIndex> ProductionIndex::open(const std::string& path, 
         tag.itemLength = readU16(t, kTagItemLength);
         tag.maxKeys = readU16(t, kTagMaxKeys);
         if (tag.keyLength < 1 || tag.keyLength > kMaxKeyLength || tag.itemLength < 4 + tag.keyLength ||
-            tag.maxKeys < 2 || kNodeOverhead + static_cast<std::size_t>(tag.maxKeys) * static_cast<std::size_t>(tag.itemLength) > kBlockSize)
+            tag.maxKeys < 2 ||
+            kNodeOverhead + static_cast<std::size_t>(tag.maxKeys) * static_cast<std::size_t>(tag.itemLength) >
+                kBlockSize)
             index->damaged("неверные размеры ключа тега.");
-        if (tag.root < kFirstBlockPage || tag.root + kPagesPerBlock > pages) index->damaged("корень тега вне файла.");
+        if (tag.root < kFirstBlockPage || tag.root + kPagesPerBlock > pages)
+            index->damaged("корень тега вне файла.");
         tag.expression = parseKeyExpression(expressionText, table, path);
         if (tag.expression.keyLength != tag.keyLength)
             raise(named + "имеет длину ключа, не совпадающую с полями таблицы."_w, path);
         for (const auto& other : index->tags_)
-            if (text::upperCase1251(other.name) == text::upperCase1251(tag.name)) index->damaged("тег описан дважды.");
+            if (text::upperCase1251(other.name) == text::upperCase1251(tag.name))
+                index->damaged("тег описан дважды.");
         index->tags_.push_back(std::move(tag));
     }
     return index;
@@ -165,7 +172,8 @@ void ProductionIndex::trimCache() {
 const ProductionIndex::Node& ProductionIndex::node(const Tag& tag, std::uint32_t page) {
     const auto found = nodes_.find(page);
     if (found != nodes_.end()) return found->second;
-    if (page < kFirstBlockPage || pageOffset(page) + kBlockSize > fileSize_) damaged("ссылка на блок вне файла.");
+    if (page < kFirstBlockPage || pageOffset(page) + kBlockSize > fileSize_)
+        damaged("ссылка на блок вне файла.");
     std::string block(kBlockSize, '\0');
     if (!file_.readAt(pageOffset(page), block.data(), kBlockSize)) damaged("не удалось прочитать блок.");
     const std::uint32_t count = readU32(block, kNodeKeyCount);
@@ -185,7 +193,8 @@ const ProductionIndex::Node& ProductionIndex::node(const Tag& tag, std::uint32_t
 }
 
 void ProductionIndex::writeBlock(std::uint32_t page, const std::string& block) {
-    if (!file_.writeAt(pageOffset(page), block.data(), block.size())) raise("Ошибка записи в индексный файл.", path_);
+    if (!file_.writeAt(pageOffset(page), block.data(), block.size()))
+        raise("Ошибка записи в индексный файл.", path_);
     fileSize_ = std::max<std::uint64_t>(fileSize_, pageOffset(page) + block.size());
 }
 
@@ -241,7 +250,10 @@ void ProductionIndex::addTag(const std::string& name, const KeyExpression& expre
 
     // Leaves left to right, full; then each level above from the last key of every child.
     std::uint32_t nodesWritten = 0;
-    struct Child { std::uint32_t page; std::string lastKey; };
+    struct Child {
+        std::uint32_t page;
+        std::string lastKey;
+    };
     std::vector<Child> level;
     std::size_t at = 0;
     do {
@@ -311,7 +323,8 @@ void ProductionIndex::addTag(const std::string& name, const KeyExpression& expre
     const std::size_t number = tags_.size() + 1;
     const std::size_t slot = kFirstSlot + kSlotSize * tags_.size();
     writeU32(head_, slot + kSlotHeaderPage, tag.headerPage);
-    std::copy(tag.name.begin(), tag.name.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(tag.name.size(), 10)),
+    std::copy(tag.name.begin(),
+              tag.name.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(tag.name.size(), 10)),
               head_.begin() + static_cast<std::ptrdiff_t>(slot + kSlotName));
     head_[slot + kSlotKeyFormat] = static_cast<char>(expression.singleField() ? kKeyFormatField : 0);
     head_[slot + kSlotReserved] = static_cast<char>(kSlotReservedValue);
@@ -353,8 +366,10 @@ void ProductionIndex::insert(std::size_t tagIndex, const std::string& key, std::
         std::size_t i = 0, hi = n.count();
         while (i < hi) {
             const std::size_t mid = (i + hi) / 2;
-            if (std::memcmp(n.keys.data() + mid * keyLength, key.data(), keyLength) <= 0) i = mid + 1;
-            else hi = mid;
+            if (std::memcmp(n.keys.data() + mid * keyLength, key.data(), keyLength) <= 0)
+                i = mid + 1;
+            else
+                hi = mid;
         }
         if (n.leaf()) {
             path.emplace_back(page, i);
@@ -389,18 +404,22 @@ void ProductionIndex::insert(std::size_t tagIndex, const std::string& key, std::
         const std::size_t n = current.count();
         if (isLeaf) {
             const std::size_t keepLeft = (position == n - 1) ? n - 1 : n / 2;  // appending: keep left full
-            left.pointers.assign(current.pointers.begin(), current.pointers.begin() + static_cast<std::ptrdiff_t>(keepLeft));
+            left.pointers.assign(current.pointers.begin(),
+                                 current.pointers.begin() + static_cast<std::ptrdiff_t>(keepLeft));
             left.keys = current.keys.substr(0, keepLeft * keyLength);
-            right.pointers.assign(current.pointers.begin() + static_cast<std::ptrdiff_t>(keepLeft), current.pointers.end());
+            right.pointers.assign(current.pointers.begin() + static_cast<std::ptrdiff_t>(keepLeft),
+                                  current.pointers.end());
             right.keys = current.keys.substr(keepLeft * keyLength);
             upKey = left.keys.substr((keepLeft - 1) * keyLength, keyLength);
         } else {
             const std::size_t middle = n / 2;
-            left.pointers.assign(current.pointers.begin(), current.pointers.begin() + static_cast<std::ptrdiff_t>(middle));
+            left.pointers.assign(current.pointers.begin(),
+                                 current.pointers.begin() + static_cast<std::ptrdiff_t>(middle));
             left.keys = current.keys.substr(0, middle * keyLength);
             left.trailing = current.pointers[middle];
             upKey = current.keys.substr(middle * keyLength, keyLength);
-            right.pointers.assign(current.pointers.begin() + static_cast<std::ptrdiff_t>(middle + 1), current.pointers.end());
+            right.pointers.assign(current.pointers.begin() + static_cast<std::ptrdiff_t>(middle + 1),
+                                  current.pointers.end());
             right.keys = current.keys.substr((middle + 1) * keyLength);
             right.trailing = current.trailing;
         }
@@ -428,8 +447,10 @@ void ProductionIndex::insert(std::size_t tagIndex, const std::string& key, std::
         current = node(tag, path[level - 1].first);
         current.pointers.insert(current.pointers.begin() + static_cast<std::ptrdiff_t>(at), currentPage);
         current.keys.insert(at * keyLength, upKey);
-        if (at + 1 < current.count()) current.pointers[at + 1] = rightPage;
-        else current.trailing = rightPage;
+        if (at + 1 < current.count())
+            current.pointers[at + 1] = rightPage;
+        else
+            current.trailing = rightPage;
     }
 
     for (auto& [p, n] : pending) writeNode(tag, p, std::move(n));
@@ -439,7 +460,8 @@ void ProductionIndex::insert(std::size_t tagIndex, const std::string& key, std::
     // otherwise keeps a post to one write per tag.
     if (newPages || tag.header[kTagHasKeys] == 0) {
         if (newLastLeaf != 0) writeU32(tag.header, kTagLastLeaf, newLastLeaf);
-        tag.header[kTagChangeCounter] = static_cast<char>(static_cast<unsigned char>(tag.header[kTagChangeCounter]) + 1);
+        tag.header[kTagChangeCounter] =
+            static_cast<char>(static_cast<unsigned char>(tag.header[kTagChangeCounter]) + 1);
         tag.header[kTagHasKeys] = 1;
         writeTagHeader(tag);
     }
@@ -456,7 +478,11 @@ std::vector<std::string> ProductionIndex::collectKeys(std::size_t tagIndex, std:
     std::uint32_t previousRecord = 0;
     std::size_t seen = 0;
 
-    struct Frame { std::uint32_t page; int depth; std::string lower, upper; };
+    struct Frame {
+        std::uint32_t page;
+        int depth;
+        std::string lower, upper;
+    };
     // Depth-first, left to right, with an explicit stack so a hostile file cannot exhaust ours.
     std::vector<Frame> stack;
     stack.push_back({tag.root, 0, {}, {}});
@@ -506,7 +532,8 @@ std::vector<std::string> ProductionIndex::collectKeys(std::size_t tagIndex, std:
 
 bool ProductionIndex::descendLeftmost(const Tag& tag, std::uint32_t page, Cursor& cursor) {
     for (int depth = 0;; ++depth) {
-        if (cursor.path.size() > static_cast<std::size_t>(kMaxDepth) || depth > kMaxDepth) damaged("цикл в дереве тега.");
+        if (cursor.path.size() > static_cast<std::size_t>(kMaxDepth) || depth > kMaxDepth)
+            damaged("цикл в дереве тега.");
         const Node& n = node(tag, page);
         cursor.path.emplace_back(page, 0);
         if (n.leaf()) return true;
@@ -558,8 +585,10 @@ bool ProductionIndex::lowerBound(std::size_t tagIndex, const std::string& key, C
         std::size_t lo = 0, hi = n.count();
         while (lo < hi) {
             const std::size_t mid = (lo + hi) / 2;
-            if (std::memcmp(n.keys.data() + mid * keyLength, padded.data(), keyLength) < 0) lo = mid + 1;
-            else hi = mid;
+            if (std::memcmp(n.keys.data() + mid * keyLength, padded.data(), keyLength) < 0)
+                lo = mid + 1;
+            else
+                hi = mid;
         }
         cursor.path.emplace_back(page, lo);
         if (n.leaf()) break;

@@ -77,7 +77,7 @@ public:
 private:
     struct Node {
         std::vector<std::uint32_t> pointers;
-        std::string keys;  // count x key length
+        std::string keys;            // count x key length
         std::uint32_t trailing = 0;  // 0 in a leaf
         bool leaf() const { return trailing == 0; }
         std::size_t count() const { return pointers.size(); }

@@ -125,8 +125,7 @@ public:
             into.assign(chunk, static_cast<std::size_t>(number - chunkFirst) * length, length);
             return;
         }
-        const std::uint64_t offset =
-            header.headerLength + static_cast<std::uint64_t>(number - 1) * length;
+        const std::uint64_t offset = header.headerLength + static_cast<std::uint64_t>(number - 1) * length;
         if (sequential) {
             const std::uint32_t count = static_cast<std::uint32_t>(std::min<std::uint64_t>(
                 header.recordCount - number + 1, std::max<std::size_t>(1, kReadAheadBytes / length)));
@@ -191,12 +190,14 @@ public:
         // A tag that does not hold exactly the keys of the records would give wrong seeks:
         // refuse the index so the caller's repair rebuilds it.
         std::vector<std::vector<std::string>> keys;
-        for (std::size_t t = 0; t < index->tagCount(); ++t) keys.push_back(index->collectKeys(t, header.recordCount));
+        for (std::size_t t = 0; t < index->tagCount(); ++t)
+            keys.push_back(index->collectKeys(t, header.recordCount));
         std::string buffer;
         for (std::uint32_t r = 1; r <= header.recordCount && !keys.empty(); ++r) {
             load(r, true, buffer);
             for (std::size_t t = 0; t < keys.size(); ++t)
-                if (keys[t][r - 1] != makeKey(index->tag(t).expression, header, buffer.data())) indexMismatch();
+                if (keys[t][r - 1] != makeKey(index->tag(t).expression, header, buffer.data()))
+                    indexMismatch();
         }
     }
 
@@ -408,9 +409,11 @@ public:
     }
 
     void addTag(const std::string& name, const std::string& expression) {
-        if (!exclusive) raise("Для создания тега индекса таблица должна быть открыта монопольно.", tablePath());
-        if (name.empty() || name.size() > 10 ||
-            std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) <= ' ' || c == '+'; }))
+        if (!exclusive)
+            raise("Для создания тега индекса таблица должна быть открыта монопольно.", tablePath());
+        if (name.empty() || name.size() > 10 || std::any_of(name.begin(), name.end(), [](char c) {
+                return static_cast<unsigned char>(c) <= ' ' || c == '+';
+            }))
             raise("Недопустимое имя тега \""_w + name + "\".", tablePath());
         const bool wasActive = active;
         if (!wasActive) activate(false);
@@ -428,8 +431,8 @@ public:
             }
             std::sort(entries.begin(), entries.end());
             if (!index)
-                index = ProductionIndex::create(productionIndexPath(path), baseNameOf(path), header.languageDriver,
-                                                FileHandle::Share::Exclusive);
+                index = ProductionIndex::create(productionIndexPath(path), baseNameOf(path),
+                                                header.languageDriver, FileHandle::Share::Exclusive);
             try {
                 index->addTag(name, parsed, entries);
             } catch (...) {
@@ -458,7 +461,8 @@ public:
         definitionNames.clear();
         if (active) {
             if (index)
-                for (std::size_t t = 0; t < index->tagCount(); ++t) definitionNames.push_back(index->tag(t).name);
+                for (std::size_t t = 0; t < index->tagCount(); ++t)
+                    definitionNames.push_back(index->tag(t).name);
             return;
         }
         const std::string p = tablePath();
@@ -468,10 +472,12 @@ public:
             raise("Таблица используется другой программой.", p);
         }
         char flag = 0;
-        if (!handle->readAt(format::kHeaderProductionIndex, &flag, 1)) raise("Не удалось прочитать таблицу.", p);
+        if (!handle->readAt(format::kHeaderProductionIndex, &flag, 1))
+            raise("Не удалось прочитать таблицу.", p);
         handle.reset();
         const std::string mdxPath = productionIndexPath(p);
-        if (flag != 0 && platform::fileExists(mdxPath)) definitionNames = ProductionIndex::readTagNames(mdxPath);
+        if (flag != 0 && platform::fileExists(mdxPath))
+            definitionNames = ProductionIndex::readTagNames(mdxPath);
     }
 
     void countLive() {
@@ -531,7 +537,8 @@ void Table::createTable(const std::vector<FieldDef>& fields, std::uint8_t langua
     const TableHeader header = makeHeader(fields, languageDriver, p);
     auto file = FileHandle::create(p, FileHandle::Share::Exclusive);
     if (!file) {
-        if (platform::fileExists(p)) raise("Не удалось создать таблицу: файл используется другой программой.", p);
+        if (platform::fileExists(p))
+            raise("Не удалось создать таблицу: файл используется другой программой.", p);
         raise("Не удалось создать таблицу.", p);
     }
     std::string bytes = encodeHeader(header);

@@ -21,8 +21,8 @@
 namespace dbf {
 
 struct FieldDef {
-    std::string name;   // up to 10 characters
-    char type = 'C';    // C, N, F, D, L (others are read as text)
+    std::string name;  // up to 10 characters
+    char type = 'C';   // C, N, F, D, L (others are read as text)
     int width = 0;
     int decimals = 0;
 };
@@ -46,11 +46,11 @@ public:
     // --- the table object ---
     void setDatabaseName(const std::string& folder);
     void setTableName(const std::string& fileName);  // with extension
-    std::string path() const;                         // folder + separator + file name
-    void setExclusive(bool exclusive);                // only while inactive
+    std::string path() const;                        // folder + separator + file name
+    void setExclusive(bool exclusive);               // only while inactive
     bool exclusive() const;
-    void open();                                      // activate
-    void close();                                     // deactivate
+    void open();   // activate
+    void close();  // deactivate
     bool active() const;
 
     // Creates the table file with exactly these fields and no records (the object stays
@@ -83,7 +83,7 @@ public:
     void gotoRecord(std::uint32_t recordNumber);
 
     // --- key search in the selected tag ---
-    void setKey();  // key mode: setFieldText() fills the key buffer until the next seek
+    void setKey();       // key mode: setFieldText() fills the key buffer until the next seek
     bool gotoKey();      // exact seek; on a hit the current record is the one found
     void gotoNearest();  // first key not less than the key set (eof when there is none)
 

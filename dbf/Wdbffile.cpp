@@ -45,7 +45,8 @@ std::string withoutExtension(const std::string& path) {
 // (any letter case), the table's name followed by "x" otherwise.
 std::string companionIndexPath(const std::string& path) {
     const auto dot = extensionDot(path);
-    if (dot != std::string::npos && text::upperCase1251(path.substr(dot)) == ".DBF") return path.substr(0, dot) + ".mdx";
+    if (dot != std::string::npos && text::upperCase1251(path.substr(dot)) == ".DBF")
+        return path.substr(0, dot) + ".mdx";
     return path + "x";
 }
 
@@ -139,12 +140,15 @@ bool WDbfFile::OpenIndexedTable(TableSlot& slot, const std::string& path, bool s
             const std::vector<std::string> definitions = table.indexDefNames();
             for (const SIndexDesc* entry : entries) {
                 if (definitions.empty()) {
-                    table.addTag(entry->Name, entry->Expression, dbf::TagOption::Expression, entry->Expression);
+                    table.addTag(entry->Name, entry->Expression, dbf::TagOption::Expression,
+                                 entry->Expression);
                     continue;
                 }
                 bool present = false;
-                for (const auto& name : definitions) present = present || sameNameIgnoringCase(name, entry->Name);
-                if (!present) table.addTag(entry->Name, entry->Expression, dbf::TagOption::Expression, entry->Fields);
+                for (const auto& name : definitions)
+                    present = present || sameNameIgnoringCase(name, entry->Name);
+                if (!present)
+                    table.addTag(entry->Name, entry->Expression, dbf::TagOption::Expression, entry->Fields);
             }
             table.selectTag(tag);
             table.setExclusive(false);

@@ -38,9 +38,8 @@ long peakRssKb() {
 }
 
 const std::vector<dbf::FieldDef> kPriceFields = {
-    {"TIP", 'C', 1, 0},     {"SBOR", 'C', 6, 0},    {"TABL", 'C', 5, 0},
-    {"POZ", 'C', 5, 0},     {"KEI", 'C', 10, 0},    {"C_1", 'N', 15, 2},
-    {"C_2", 'N', 15, 2},    {"C1", 'N', 15, 2},     {"C2", 'N', 15, 2}};
+    {"TIP", 'C', 1, 0},  {"SBOR", 'C', 6, 0}, {"TABL", 'C', 5, 0}, {"POZ", 'C', 5, 0}, {"KEI", 'C', 10, 0},
+    {"C_1", 'N', 15, 2}, {"C_2", 'N', 15, 2}, {"C1", 'N', 15, 2},  {"C2", 'N', 15, 2}};
 
 struct Row {
     char sbor[8], tabl[8], poz[8], kei[8], c1[16], c2[16];
@@ -69,7 +68,9 @@ double physicalPattern(const std::string& path, std::size_t count, std::size_t r
     const auto start = Clock::now();
     for (std::size_t i = 0; i < count; ++i) {
         const std::uint32_t n = static_cast<std::uint32_t>(i + 1);
-        if (::pwrite(fd, record.data(), record.size(), static_cast<off_t>(header.size() + i * recordLength)) < 0) return -1;
+        if (::pwrite(fd, record.data(), record.size(), static_cast<off_t>(header.size() + i * recordLength)) <
+            0)
+            return -1;
         if (::pwrite(fd, &n, 4, 4) < 0) return -1;
     }
     const double took = seconds(start);
@@ -145,9 +146,11 @@ void indexedMappingTable(const std::string& folder, std::size_t count) {
         found += table.gotoKey() ? 1 : 0;
     }
     const double seekTime = seconds(start);
-    std::printf("indexed mapping table: %zu appends in %.3f s (%.0f records/s)\n", count, appendTime, count / appendTime);
+    std::printf("indexed mapping table: %zu appends in %.3f s (%.0f records/s)\n", count, appendTime,
+                count / appendTime);
     std::printf("open with index check: %.3f s\n", openTime);
-    std::printf("exact seeks: %zu in %.3f s (%.0f seeks/s), %zu found\n", count, seekTime, count / seekTime, found);
+    std::printf("exact seeks: %zu in %.3f s (%.0f seeks/s), %zu found\n", count, seekTime, count / seekTime,
+                found);
 }
 
 }  // namespace
@@ -173,13 +176,15 @@ int main(int argc, char** argv) {
     const double engineCpu = cpuSeconds() - cpu;
     const long engineRss = peakRssKb();
     std::printf("records: %zu of %zu bytes\n", count, recordLength);
-    std::printf("physical pattern (write + pwrite per record): %.3f s (%.0f records/s)\n", baseline, count / baseline);
-    std::printf("engine append + 9 fields + post: %.3f s (%.0f records/s), ratio %.2f\n", engine, count / engine,
-                engine / baseline);
-    std::printf("processor time: physical pattern %.3f s, engine %.3f s, ratio %.2f\n", baselineCpu, engineCpu,
-                engineCpu / baselineCpu);
+    std::printf("physical pattern (write + pwrite per record): %.3f s (%.0f records/s)\n", baseline,
+                count / baseline);
+    std::printf("engine append + 9 fields + post: %.3f s (%.0f records/s), ratio %.2f\n", engine,
+                count / engine, engine / baseline);
+    std::printf("processor time: physical pattern %.3f s, engine %.3f s, ratio %.2f\n", baselineCpu,
+                engineCpu, engineCpu / baselineCpu);
     indexedMappingTable(folder, std::min<std::size_t>(count, 100000));
-    std::printf("peak RSS after the price-table appends: %ld kB; at the end: %ld kB\n", engineRss, peakRssKb());
+    std::printf("peak RSS after the price-table appends: %ld kB; at the end: %ld kB\n", engineRss,
+                peakRssKb());
     std::remove((folder + "/baseline.dbf").c_str());
     std::remove((folder + "/cena.dbf").c_str());
     std::remove((folder + "/kodper.dbf").c_str());

@@ -69,8 +69,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string mdxPath = workFolder() + "/t.mdx";
     writeFile(dbfPath, data + 2, tableSize);
     const std::size_t indexSize = size - 2 - tableSize;
-    if (indexSize > 0) writeFile(mdxPath, data + 2 + tableSize, indexSize);
-    else ::unlink(mdxPath.c_str());
+    if (indexSize > 0)
+        writeFile(mdxPath, data + 2 + tableSize, indexSize);
+    else
+        ::unlink(mdxPath.c_str());
 
     try {
         dbf::Table table;

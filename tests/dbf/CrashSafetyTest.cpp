@@ -25,7 +25,9 @@ namespace {
 
 const SIndexDesc kIndexes[] = {{"NR_IND", "NAME_SP+ROST", "NAME_SP"}, {"NULL", "NULL", "NULL"}};
 
-std::string nameOf(unsigned i) { return "Name of norm " + std::to_string(i * 7919u % 100003u) + " #" + std::to_string(i); }
+std::string nameOf(unsigned i) {
+    return "Name of norm " + std::to_string(i * 7919u % 100003u) + " #" + std::to_string(i);
+}
 
 void createMappingTable(const std::string& folder) {
     auto table = tableAt(folder, "kodper.dbf", true);
@@ -83,7 +85,8 @@ std::uint32_t checkTable(const std::string& folder, const std::vector<unsigned>&
 }
 
 std::uint32_t dbfreadCount(const std::string& path) {
-    const auto result = dbf_test::runTool(dbf_test::kPython, {"-c", "import sys,dbfread;print(len(list(dbfread.DBF(sys.argv[1]))))", path});
+    const auto result = dbf_test::runTool(
+        dbf_test::kPython, {"-c", "import sys,dbfread;print(len(list(dbfread.DBF(sys.argv[1]))))", path});
     EXPECT_EQ(result.status, 0) << result.output;
     return static_cast<std::uint32_t>(std::stoul(result.output.empty() ? "0" : result.output));
 }

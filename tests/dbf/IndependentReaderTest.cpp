@@ -78,7 +78,8 @@ t.close()
     EXPECT_EQ(table->recordCount(), 2u);
     EXPECT_EQ(table->fields().size(), 5u);
     EXPECT_EQ(dbf_test::readAll(*table, {"KOD", "NAME", "PRICE", "DAY", "OK"}),
-              (std::vector<std::string>{"A1|"_w + "Цемент"_w + "|12.50|20240131|T", "B2|"_w + "Песок"_w + "|-3.25||F"}));
+              (std::vector<std::string>{"A1|"_w + "Цемент"_w + "|12.50|20240131|T",
+                                        "B2|"_w + "Песок"_w + "|-3.25||F"}));
     // And we can go on appending to it.
     table->close();
     table->setExclusive(true);

@@ -25,7 +25,8 @@ std::vector<DumpedKey> dumpTag(const std::string& mdxPath, const std::string& ta
     for (std::string line; std::getline(lines, line);) {
         if (line.size() < keyLength + 2 || line[keyLength] != ' ')
             throw std::runtime_error("unexpected index_dump line: " + line);
-        keys.push_back({line.substr(0, keyLength), static_cast<unsigned>(std::stoul(line.substr(keyLength + 1)))});
+        keys.push_back(
+            {line.substr(0, keyLength), static_cast<unsigned>(std::stoul(line.substr(keyLength + 1)))});
     }
     return keys;
 }

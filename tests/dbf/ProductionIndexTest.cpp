@@ -23,7 +23,8 @@ using testing_support::writeFileBytes;
 
 namespace {
 
-const std::vector<FieldDef> kMappingFields = {{"NAME_SP", 'C', 50, 0}, {"ROST", 'C', 2, 0}, {"KOD_ORN", 'C', 20, 0}};
+const std::vector<FieldDef> kMappingFields = {
+    {"NAME_SP", 'C', 50, 0}, {"ROST", 'C', 2, 0}, {"KOD_ORN", 'C', 20, 0}};
 
 std::string pad(std::string s, std::size_t width) {
     s.resize(width, ' ');
@@ -52,10 +53,12 @@ void appendRows(dbf::Table& table, const std::vector<std::pair<std::string, std:
 }
 
 // Sorted (key, record number) pairs the tag NAME_SP+ROST must hold for these rows.
-std::vector<std::pair<std::string, unsigned>> expectedKeys(const std::vector<std::pair<std::string, std::string>>& rows) {
+std::vector<std::pair<std::string, unsigned>> expectedKeys(
+    const std::vector<std::pair<std::string, std::string>>& rows) {
     std::vector<std::pair<std::string, unsigned>> keys;
     for (std::size_t i = 0; i < rows.size(); ++i)
-        keys.emplace_back(pad(rows[i].first.substr(0, 50), 50) + pad(rows[i].second, 2), static_cast<unsigned>(i + 1));
+        keys.emplace_back(pad(rows[i].first.substr(0, 50), 50) + pad(rows[i].second, 2),
+                          static_cast<unsigned>(i + 1));
     std::sort(keys.begin(), keys.end());
     return keys;
 }
@@ -73,7 +76,8 @@ void expectDumpMatches(const std::string& mdx, const std::string& tag,
 std::vector<std::pair<std::string, std::string>> randomRows(std::size_t count, unsigned seed) {
     std::mt19937 rng(seed);
     std::vector<std::pair<std::string, std::string>> rows;
-    for (std::size_t i = 0; i < count; ++i) rows.emplace_back(randomName(rng), std::to_string(rng() % 20 + 1));
+    for (std::size_t i = 0; i < count; ++i)
+        rows.emplace_back(randomName(rng), std::to_string(rng() % 20 + 1));
     return rows;
 }
 
@@ -123,7 +127,8 @@ TEST(ProductionIndex, EveryPostMaintainsEveryTag) {
     table->selectTag("nr_ind");
     EXPECT_EQ(table->selectedTag(), "NR_IND");
     std::vector<std::string> inOrder;
-    for (table->first(); !table->eof(); table->next()) inOrder.push_back(pad(table->fieldText("NAME_SP"), 50) + pad(table->fieldText("ROST"), 2));
+    for (table->first(); !table->eof(); table->next())
+        inOrder.push_back(pad(table->fieldText("NAME_SP"), 50) + pad(table->fieldText("ROST"), 2));
     const auto expected = expectedKeys(rows);
     ASSERT_EQ(inOrder.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) ASSERT_EQ(inOrder[i], expected[i].first);
@@ -132,7 +137,8 @@ TEST(ProductionIndex, EveryPostMaintainsEveryTag) {
     expectDumpMatches(dir.file("kodper.mdx"), "NR_IND", expected);
     std::vector<std::pair<std::string, unsigned>> byRost;
     for (std::size_t i = 0; i < rows.size(); ++i)
-        byRost.emplace_back(pad(rows[i].second, 2) + pad(rows[i].first.substr(0, 50), 50), static_cast<unsigned>(i + 1));
+        byRost.emplace_back(pad(rows[i].second, 2) + pad(rows[i].first.substr(0, 50), 50),
+                            static_cast<unsigned>(i + 1));
     std::sort(byRost.begin(), byRost.end());
     expectDumpMatches(dir.file("kodper.mdx"), "ROST_NAME", byRost);
 }
@@ -295,7 +301,8 @@ TEST(ProductionIndex, AnIndexThatDoesNotMatchTheTableIsRefused) {
     extraRecord[4] = 4;
     cases.push_back({"record the tag lacks", extraRecord, mdxGood});
     std::string swapped = mdxGood;
-    std::swap_ranges(swapped.begin() + root + 8, swapped.begin() + root + 8 + 12, swapped.begin() + root + 20);
+    std::swap_ranges(swapped.begin() + root + 8, swapped.begin() + root + 8 + 12,
+                     swapped.begin() + root + 20);
     cases.push_back({"keys out of order", dbfGood, swapped});
     std::string loop = mdxGood;
     loop[2048] = 8;  // root pointer to page 8, beyond the file
@@ -317,7 +324,8 @@ TEST(ProductionIndex, AnIndexThatDoesNotMatchTheTableIsRefused) {
             ADD_FAILURE() << "opened";
         } catch (const dbf::EngineError& e) {
             // The fault is reported against the index, which the table helper then rebuilds.
-            EXPECT_NE(std::string(e.what()).find(dir.file("e.mdx")), std::string::npos) << text::cp1251ToUtf8(e.what());
+            EXPECT_NE(std::string(e.what()).find(dir.file("e.mdx")), std::string::npos)
+                << text::cp1251ToUtf8(e.what());
         }
         EXPECT_FALSE(table->active());
     }

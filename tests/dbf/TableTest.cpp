@@ -74,8 +74,9 @@ TEST(Table, RejectsBadFieldDefinitions) {
 
 TEST(Table, PostedRecordsReadBackInPhysicalOrder) {
     TempFolder dir;
-    createWithRows(dir.path(), "price.dbf", kPriceFields,
-                   {{"A1", "first", "12.5", "3"}, {"B2", "  leading kept", "", ""}, {"C3", "x", "-0.004", "0"}});
+    createWithRows(
+        dir.path(), "price.dbf", kPriceFields,
+        {{"A1", "first", "12.5", "3"}, {"B2", "  leading kept", "", ""}, {"C3", "x", "-0.004", "0"}});
     auto table = tableAt(dir.path(), "price.dbf");
     table->open();
     EXPECT_EQ(table->recordCount(), 3u);
@@ -116,17 +117,22 @@ TEST(Table, NumericAssignmentFormatsRightAlignedWithDecimals) {
         const char* stored;  // nullptr: the assignment raises an error
     };
     const Case cases[] = {
-        {8, 2, "12.5", "   12.50"},   {8, 2, "-3.256", "   -3.26"}, {8, 2, "0.005", "    0.01"},
-        {8, 2, "-0.001", "    0.00"}, {8, 2, " 7 ", "    7.00"},  {8, 2, ".5", "    0.50"},
-        {8, 2, "99999.99", "99999.99"}, {8, 2, "99999.999", nullptr}, {8, 2, "100000", nullptr},
-        {5, 0, "12345", "12345"},     {5, 0, "-1234", "-1234"},    {5, 0, "-12345", nullptr},
-        {5, 0, "9.5", "   10"},       {5, 0, "007", "    7"},     {5, 0, "+4", "    4"},
-        {5, 0, "1,5", nullptr},       {5, 0, "abc", nullptr},      {5, 0, "1e3", nullptr},
-        {5, 0, "-", nullptr},         {5, 0, ".", nullptr},        {6, 3, "1.9995", " 2.000"},
-        {5, 0, "", "     "},          {5, 0, "   ", "     "},
+        {8, 2, "12.5", "   12.50"},     {8, 2, "-3.256", "   -3.26"},
+        {8, 2, "0.005", "    0.01"},    {8, 2, "-0.001", "    0.00"},
+        {8, 2, " 7 ", "    7.00"},      {8, 2, ".5", "    0.50"},
+        {8, 2, "99999.99", "99999.99"}, {8, 2, "99999.999", nullptr},
+        {8, 2, "100000", nullptr},      {5, 0, "12345", "12345"},
+        {5, 0, "-1234", "-1234"},       {5, 0, "-12345", nullptr},
+        {5, 0, "9.5", "   10"},         {5, 0, "007", "    7"},
+        {5, 0, "+4", "    4"},          {5, 0, "1,5", nullptr},
+        {5, 0, "abc", nullptr},         {5, 0, "1e3", nullptr},
+        {5, 0, "-", nullptr},           {5, 0, ".", nullptr},
+        {6, 3, "1.9995", " 2.000"},     {5, 0, "", "     "},
+        {5, 0, "   ", "     "},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.value) + " in N(" + std::to_string(c.width) + "," + std::to_string(c.decimals) + ")");
+        SCOPED_TRACE(std::string(c.value) + " in N(" + std::to_string(c.width) + "," +
+                     std::to_string(c.decimals) + ")");
         TempFolder dir;
         auto table = tableAt(dir.path(), "n.dbf");
         table->createTable({{"V", 'N', c.width, c.decimals}});

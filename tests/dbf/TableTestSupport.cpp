@@ -10,7 +10,8 @@ std::unique_ptr<dbf::Table> tableAt(const std::string& folder, const std::string
     return table;
 }
 
-void createWithRows(const std::string& folder, const std::string& name, const std::vector<dbf::FieldDef>& fields,
+void createWithRows(const std::string& folder, const std::string& name,
+                    const std::vector<dbf::FieldDef>& fields,
                     const std::vector<std::vector<std::string>>& rows) {
     auto table = tableAt(folder, name);
     table->createTable(fields);

@@ -10,10 +10,12 @@
 namespace dbf_test {
 
 // A table object for folder/name, inactive.
-std::unique_ptr<dbf::Table> tableAt(const std::string& folder, const std::string& name, bool exclusive = false);
+std::unique_ptr<dbf::Table> tableAt(const std::string& folder, const std::string& name,
+                                    bool exclusive = false);
 
 // Creates the table and appends the rows (one value per field, in field order).
-void createWithRows(const std::string& folder, const std::string& name, const std::vector<dbf::FieldDef>& fields,
+void createWithRows(const std::string& folder, const std::string& name,
+                    const std::vector<dbf::FieldDef>& fields,
                     const std::vector<std::vector<std::string>>& rows);
 
 // Every record in the order in use, each as the texts of the named fields joined by "|".

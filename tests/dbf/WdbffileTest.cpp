@@ -27,13 +27,16 @@ using testing_support::writeFileBytes;
 namespace {
 
 const SIndexDesc kKodperIndexes[] = {{"NR_IND", "NAME_SP+ROST", "NAME_SP"}, {"NULL", "NULL", "NULL"}};
-const std::vector<FieldDef> kKodperFields = {{"NAME_SP", 'C', 50, 0}, {"ROST", 'C', 2, 0}, {"KOD_ORN", 'C', 20, 0}};
+const std::vector<FieldDef> kKodperFields = {
+    {"NAME_SP", 'C', 50, 0}, {"ROST", 'C', 2, 0}, {"KOD_ORN", 'C', 20, 0}};
 
 // kodper.dbf with three rows and, when asked, its tag NR_IND.
 std::string makeKodper(const TempFolder& dir, bool withTag) {
     dbf_test::createWithRows(dir.path(), "kodper.dbf", kKodperFields,
                              {{"zeta", "1", "Z"}, {"alpha", "1", "A"}, {"mid", "2", "M"}});
-    if (withTag) tableAt(dir.path(), "kodper.dbf", true)->addTag("NR_IND", "NAME_SP+ROST", dbf::TagOption::Expression, "NAME_SP");
+    if (withTag)
+        tableAt(dir.path(), "kodper.dbf", true)
+            ->addTag("NR_IND", "NAME_SP+ROST", dbf::TagOption::Expression, "NAME_SP");
     return dir.file("kodper.dbf");
 }
 
@@ -50,7 +53,9 @@ void setWriteTime(const std::string& path, time_t seconds) {
     ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
 }
 
-std::vector<std::string> namesIn(dbf::Table& table, const std::string& field) { return dbf_test::readAll(table, {field}); }
+std::vector<std::string> namesIn(dbf::Table& table, const std::string& field) {
+    return dbf_test::readAll(table, {field});
+}
 
 }  // namespace
 
@@ -152,12 +157,14 @@ TEST(WDbfFile, CheckIndexFilesResults) {
     writeFileBytes(dir.file("kodper.ntx"), "clipper");
     setWriteTime(dir.file("kodper.ntx"), 1'000'000'000);
     {
-        auto heldIndex = FileHandle::open(dir.file("kodper.mdx"), FileHandle::Access::Read, FileHandle::Share::Exclusive);
+        auto heldIndex =
+            FileHandle::open(dir.file("kodper.mdx"), FileHandle::Access::Read, FileHandle::Share::Exclusive);
         ASSERT_TRUE(heldIndex);
         EXPECT_EQ(helper.CheckIndexFiles(path, false), -2);
     }
     {
-        auto heldClipper = FileHandle::open(dir.file("kodper.ntx"), FileHandle::Access::Read, FileHandle::Share::Exclusive);
+        auto heldClipper =
+            FileHandle::open(dir.file("kodper.ntx"), FileHandle::Access::Read, FileHandle::Share::Exclusive);
         ASSERT_TRUE(heldClipper);
         EXPECT_EQ(helper.CheckIndexFiles(path, false), -3);
     }
@@ -171,7 +178,8 @@ TEST(WDbfFile, CheckIndexFilesResults) {
 TEST(WDbfFile, IndexedOpenWithoutIndexCreatesEveryTagAndSelectsTheRequestedOne) {
     TempFolder dir;
     const std::string path = makeKodper(dir, false);
-    const SIndexDesc indexes[] = {{"NR_IND", "NAME_SP+ROST", "NAME_SP"}, {"KOD_IND", "KOD_ORN", "KOD_ORN"}, {"NULL", "NULL", "NULL"}};
+    const SIndexDesc indexes[] = {
+        {"NR_IND", "NAME_SP+ROST", "NAME_SP"}, {"KOD_IND", "KOD_ORN", "KOD_ORN"}, {"NULL", "NULL", "NULL"}};
     WDbfFile helper;
     TableSlot slot;
     ASSERT_TRUE(helper.OpenIndexedTable(slot, path, true, true, indexes, "KOD_IND"));
@@ -180,7 +188,8 @@ TEST(WDbfFile, IndexedOpenWithoutIndexCreatesEveryTagAndSelectsTheRequestedOne) 
     EXPECT_EQ(namesIn(*slot, "KOD_ORN"), (std::vector<std::string>{"A", "M", "Z"}));
     slot->refreshIndexDefs();
     EXPECT_EQ(slot->indexDefNames(), (std::vector<std::string>{"NR_IND", "KOD_IND"}));
-    if (!dbf_test::toolExists(dbf_test::kIndexDump)) GTEST_SKIP() << "index_dump (libdbd-xbase-perl) is not installed";
+    if (!dbf_test::toolExists(dbf_test::kIndexDump))
+        GTEST_SKIP() << "index_dump (libdbd-xbase-perl) is not installed";
     const auto keys = dbf_test::dumpTag(dir.file("kodper.mdx"), "NR_IND", 52);
     ASSERT_EQ(keys.size(), 3u);
     EXPECT_EQ(keys[0].record, 2u);
@@ -192,7 +201,8 @@ TEST(WDbfFile, OnlyTheMissingTagIsCreatedNamesIgnoringCase) {
     TempFolder dir;
     const std::string path = makeKodper(dir, true);
     const std::string before = readFileBytes(dir.file("kodper.mdx"));
-    const SIndexDesc indexes[] = {{"nr_ind", "NAME_SP+ROST", "NAME_SP"}, {"KOD_IND", "KOD_ORN", "KOD_ORN"}, {"NULL", "NULL", "NULL"}};
+    const SIndexDesc indexes[] = {
+        {"nr_ind", "NAME_SP+ROST", "NAME_SP"}, {"KOD_IND", "KOD_ORN", "KOD_ORN"}, {"NULL", "NULL", "NULL"}};
     WDbfFile helper;
     TableSlot slot;
     ASSERT_TRUE(helper.OpenIndexedTable(slot, path, true, true, indexes, "nr_ind"));
