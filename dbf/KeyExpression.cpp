@@ -48,12 +48,18 @@ KeyExpression parseKeyExpression(const std::string& expression, const TableHeade
 
 std::string makeKey(const KeyExpression& expression, const TableHeader& header, const char* record) {
     std::string key;
+    makeKeyInto(expression, header, record, key);
+    return key;
+}
+
+void makeKeyInto(const KeyExpression& expression, const TableHeader& header, const char* record,
+                 std::string& key) {
+    key.clear();
     key.reserve(static_cast<std::size_t>(expression.keyLength));
     for (int index : expression.fields) {
         const auto i = static_cast<std::size_t>(index);
         key.append(record + header.offsets[i], static_cast<std::size_t>(header.fields[i].width));
     }
-    return key;
 }
 
 }  // namespace dbf

@@ -26,5 +26,7 @@ KeyExpression parseKeyExpression(const std::string& expression, const TableHeade
 
 // The key of a record buffer (deletion flag at byte 0).
 std::string makeKey(const KeyExpression& expression, const TableHeader& header, const char* record);
+// The same into `key`, reusing its memory (for seeks, which run often).
+void makeKeyInto(const KeyExpression& expression, const TableHeader& header, const char* record, std::string& key);
 
 }  // namespace dbf

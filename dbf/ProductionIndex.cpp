@@ -572,11 +572,16 @@ bool ProductionIndex::first(std::size_t tagIndex, Cursor& cursor) {
 
 bool ProductionIndex::lowerBound(std::size_t tagIndex, const std::string& key, Cursor& cursor) {
     trimCache();
-    cursor = Cursor{};
+    cursor.path.clear();
+    cursor.valid = false;
     const Tag& tag = tags_[tagIndex];
     const auto keyLength = static_cast<std::size_t>(tag.keyLength);
-    std::string padded = key;
-    padded.resize(keyLength, ' ');
+    std::string copy;
+    if (key.size() != keyLength) {
+        copy = key;
+        copy.resize(keyLength, ' ');
+    }
+    const std::string& padded = key.size() == keyLength ? key : copy;
     std::uint32_t page = tag.root;
     for (int depth = 0;; ++depth) {
         if (depth > kMaxDepth) damaged("цикл в дереве тега.");
@@ -607,6 +612,13 @@ bool ProductionIndex::next(std::size_t tagIndex, Cursor& cursor) {
 std::uint32_t ProductionIndex::recordOf(std::size_t tagIndex, const Cursor& cursor) {
     const auto [page, item] = cursor.path.back();
     return node(tags_[tagIndex], page).pointers.at(item);
+}
+
+void ProductionIndex::keyInto(std::size_t tagIndex, const Cursor& cursor, std::string& key) {
+    const auto [page, item] = cursor.path.back();
+    const Tag& tag = tags_[tagIndex];
+    const auto keyLength = static_cast<std::size_t>(tag.keyLength);
+    key.assign(node(tag, page).keys, item * keyLength, keyLength);
 }
 
 std::string ProductionIndex::keyOf(std::size_t tagIndex, const Cursor& cursor) {

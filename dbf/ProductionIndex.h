@@ -71,6 +71,7 @@ public:
     bool next(std::size_t tag, Cursor& cursor);
     std::uint32_t recordOf(std::size_t tag, const Cursor& cursor);
     std::string keyOf(std::size_t tag, const Cursor& cursor);
+    void keyInto(std::size_t tag, const Cursor& cursor, std::string& key);
 
     bool sync();
 

@@ -23,9 +23,10 @@ using platform::FileHandle;
 
 // Records read ahead at once during physical scans.
 constexpr std::size_t kReadAheadBytes = 64 * 1024;
-// Records found through a tag stay in memory up to this many bytes, so repeated seeks in a
-// mapping table do not read the disk again. Records never change once posted.
-constexpr std::size_t kRecordCacheBytes = 8 * 1024 * 1024;
+// A table whose records take at most this many bytes is held in memory while open (read once
+// at open, grown by every post), so seeks in a mapping table never wait for the disk. Records
+// never change once posted.
+constexpr std::uint64_t kImageBytes = 8 * 1024 * 1024;
 
 bool isDeleted(const std::string& record) { return !record.empty() && record[0] == format::kRecordDeleted; }
 
@@ -62,7 +63,8 @@ public:
     std::string chunk;
     std::uint32_t chunkFirst = 0;
     std::uint32_t chunkRecords = 0;
-    std::unordered_map<std::uint32_t, std::string> recordCache;
+    std::string image;  // records 1..imageRecords end to end
+    std::uint32_t imageRecords = 0;
     std::string postBuffer;
 
     std::unique_ptr<ProductionIndex> index;
@@ -70,6 +72,11 @@ public:
     std::optional<std::size_t> tag;
     ProductionIndex::Cursor cursor;
     bool cursorStale = false;
+    // Buffers of key searches, kept so repeated seeks allocate nothing.
+    struct SeekBuffers {
+        std::string key, foundKey, recordKey, record;
+        ProductionIndex::Cursor cursor;
+    } seek_;
 
     std::string tablePath() const { return platform::joinPath(folder, fileName); }
 
@@ -102,7 +109,9 @@ public:
         keyBuffer.clear();
         chunk.clear();
         chunkFirst = chunkRecords = 0;
-        recordCache.clear();
+        image.clear();
+        image.shrink_to_fit();
+        imageRecords = 0;
         postBuffer.clear();
         tag.reset();
         cursor = {};
@@ -121,6 +130,10 @@ public:
     void load(std::uint32_t number, bool sequential, std::string& into) {
         if (number < 1 || number > header.recordCount) raise("Номер записи вне таблицы.", path);
         const std::size_t length = header.recordLength;
+        if (number <= imageRecords) {
+            into.assign(image, static_cast<std::size_t>(number - 1) * length, length);
+            return;
+        }
         if (number >= chunkFirst && number < chunkFirst + chunkRecords) {
             into.assign(chunk, static_cast<std::size_t>(number - chunkFirst) * length, length);
             return;
@@ -139,15 +152,16 @@ public:
             into.assign(chunk, 0, length);
             return;
         }
-        const auto cached = recordCache.find(number);
-        if (cached != recordCache.end()) {
-            into.assign(cached->second);
-            return;
-        }
         into.resize(length);
         if (!file->readAt(offset, into.data(), length)) raise("Ошибка чтения таблицы.", path);
-        if ((recordCache.size() + 1) * length > kRecordCacheBytes) recordCache.clear();
-        recordCache.emplace(number, into);
+    }
+
+    void readImage() {
+        const std::uint64_t bytes = static_cast<std::uint64_t>(header.recordCount) * header.recordLength;
+        if (bytes > kImageBytes) return;
+        image.resize(static_cast<std::size_t>(bytes));
+        if (!file->readAt(header.headerLength, image.data(), image.size())) raise("Ошибка чтения таблицы.", path);
+        imageRecords = header.recordCount;
     }
 
     std::string blankRecord() const { return std::string(header.recordLength, ' '); }
@@ -217,6 +231,7 @@ public:
         if (active) return;
         try {
             openFile();
+            readImage();
             openIndex();
             if (checkTag) resolveSelectedTag();
             active = true;
@@ -303,35 +318,32 @@ public:
         settleOnTag();
     }
 
-    std::string keyOf(const std::string& buffer) const {
-        return makeKey(index->tag(*tag).expression, header, buffer.data());
-    }
-
     bool seek(bool exact) {
         requireActive();
         if (!tag) raise("Для поиска по ключу не выбран тег индекса.", path);
         requireIndexUsable();
         if (keyBuffer.empty()) keyBuffer = blankRecord();
         leaveModes();
-        const std::string key = keyOf(keyBuffer);
-        ProductionIndex::Cursor found;
-        index->lowerBound(*tag, key, found);
-        std::string buffer;
-        while (found.valid) {
-            const std::string foundKey = index->keyOf(*tag, found);
-            if (exact && foundKey != key) return false;
-            const std::uint32_t r = index->recordOf(*tag, found);
+        const KeyExpression& expression = index->tag(*tag).expression;
+        makeKeyInto(expression, header, keyBuffer.data(), seek_.key);
+        index->lowerBound(*tag, seek_.key, seek_.cursor);
+        while (seek_.cursor.valid) {
+            index->keyInto(*tag, seek_.cursor, seek_.foundKey);
+            if (exact && seek_.foundKey != seek_.key) return false;
+            const std::uint32_t r = index->recordOf(*tag, seek_.cursor);
             if (r < 1 || r > header.recordCount) indexMismatch();
-            load(r, false, buffer);
-            if (!isDeleted(buffer)) {
-                if (keyOf(buffer) != foundKey) indexMismatch();
-                cursor = std::move(found);
+            load(r, false, seek_.record);
+            if (!isDeleted(seek_.record)) {
+                // A tag that disagrees with its record must never pass for a hit.
+                makeKeyInto(expression, header, seek_.record.data(), seek_.recordKey);
+                if (seek_.recordKey != seek_.foundKey) indexMismatch();
+                std::swap(cursor, seek_.cursor);
                 current = r;
-                record = std::move(buffer);
+                record.swap(seek_.record);
                 cursorStale = false;
                 return true;
             }
-            index->next(*tag, found);
+            index->next(*tag, seek_.cursor);
         }
         if (!exact) {
             current = 0;
@@ -393,6 +405,10 @@ public:
             raise("Ошибка записи заголовка таблицы.", path);
         }
         if (liveCount) ++*liveCount;
+        if (imageRecords + 1 == number && image.size() + edit.size() <= kImageBytes) {
+            image += edit;
+            imageRecords = number;
+        }
         leaveModes();
         current = number;
         record.swap(edit);  // the old buffer's memory serves the next append
