@@ -562,7 +562,8 @@ void Table::createTable(const std::vector<FieldDef>& fields, std::uint8_t langua
     if (!file->writeAt(0, bytes.data(), bytes.size())) raise("Ошибка записи при создании таблицы.", p);
     // An index left from an earlier table of this name does not describe the new one.
     const std::string mdxPath = productionIndexPath(p);
-    if (platform::fileExists(mdxPath)) platform::deleteFile(mdxPath);
+    if (auto unused = FileHandle::open(mdxPath, FileHandle::Access::Read, FileHandle::Share::Exclusive))
+        platform::deleteFile(mdxPath);
 }
 
 std::uint8_t Table::languageDriver() const {

@@ -224,7 +224,10 @@ bool WDbfFile::RemoveIndexes(const std::string& path, bool showMessages) {
     const std::string index = companionIndexPath(path);
     if (platform::fileExists(index)) {
         ClearReadOnly(index);
-        platform::deleteFile(index);
+        // Deleting an index that another opener holds would take it from under them (the file
+        // system allows it, where other systems refuse): only an index nobody holds is deleted.
+        if (auto unused = FileHandle::open(index, FileHandle::Access::Read, FileHandle::Share::Exclusive))
+            platform::deleteFile(index);
     }
     ClearReadOnly(path);
     auto file = FileHandle::open(path, FileHandle::Access::ReadWrite, FileHandle::Share::Exclusive);

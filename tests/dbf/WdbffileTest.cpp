@@ -271,6 +271,27 @@ TEST(WDbfFile, LockedTableFailsAfterThreeAttemptsWithItsMessages) {
     EXPECT_TRUE(helper.OpenTable(slot, path, false));
 }
 
+TEST(WDbfFile, IndexOfATableInUseIsNotDeleted) {
+    TempFolder dir;
+    RecordingDesktop desktop;
+    const std::string path = makeKodper(dir, true);
+    auto other = tableAt(dir.path(), "kodper.dbf", true);
+    other->open();
+    WDbfFile helper;
+    TableSlot slot;
+    EXPECT_FALSE(helper.OpenIndexedTable(slot, path, false, true, kKodperIndexes, "NR_IND"));
+    EXPECT_FALSE(helper.RemoveIndexes(path, false));
+    EXPECT_TRUE(platform::fileExists(dir.file("kodper.mdx")));
+    EXPECT_EQ(flagByte(path), 1u);
+    // The other opener's posts still reach the index it holds.
+    other->append();
+    other->setFieldText("NAME_SP", "new");
+    other->post();
+    other->close();
+    ASSERT_TRUE(helper.OpenIndexedTable(slot, path, false, true, kKodperIndexes, "NR_IND"));
+    EXPECT_EQ(namesIn(*slot, "NAME_SP"), (std::vector<std::string>{"alpha", "mid", "new", "zeta"}));
+}
+
 TEST(WDbfFile, IndexThatDoesNotMatchItsTableIsRebuilt) {
     TempFolder dir;
     const std::string path = makeKodper(dir, true);
