@@ -93,3 +93,25 @@ t.close()
     ASSERT_EQ(check.status, 0) << check.output;
     EXPECT_NE(check.output.find("KOD='D4';NAME='';PRICE=1.0"), std::string::npos) << check.output;
 }
+
+TEST(IndependentReader, VisualFoxProAndClipperTablesOpenInOurEngine) {
+    if (!havePythonModule("dbf")) GTEST_SKIP() << "python3-dbf is not installed";
+    for (const char* kind : {"vfp", "clp"}) {
+        SCOPED_TRACE(kind);
+        TempFolder dir;
+        const char* script = R"(
+import sys, dbf
+t = dbf.Table(sys.argv[1], 'KOD C(10); PRICE N(10,2)', dbf_type=sys.argv[2], codepage='cp1251')
+t.open(dbf.READ_WRITE)
+t.append(('A1', 12.5))
+t.append(('B2', -3))
+t.close()
+)";
+        const auto result = runTool(kPython, {"-c", script, dir.file("t.dbf"), kind});
+        ASSERT_EQ(result.status, 0) << result.output;
+        auto table = dbf_test::tableAt(dir.path(), "t.dbf");
+        table->open();
+        EXPECT_EQ(dbf_test::readAll(*table, {"KOD", "PRICE"}),
+                  (std::vector<std::string>{"A1|12.50", "B2|-3.00"}));
+    }
+}
