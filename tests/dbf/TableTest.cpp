@@ -49,8 +49,16 @@ TEST(Table, CreateWritesHeaderDescriptorsTerminatorAndEndMarker) {
 
 TEST(Table, CreateWithOemLanguageDriverMarksTheTable) {
     TempFolder dir;
-    tableAt(dir.path(), "ei1.dbf")->createTable({{"ED_IZ", 'C', 10, 0}}, dbf::kLanguageDriverCp866);
+    auto table = tableAt(dir.path(), "ei1.dbf");
+    table->createTable({{"ED_IZ", 'C', 10, 0}}, dbf::kLanguageDriverCp866);
     EXPECT_EQ(byteAt(readFileBytes(dir.file("ei1.dbf")), 29), 0x26u);
+    table->open();
+    EXPECT_EQ(table->languageDriver(), 0x26u);
+    // An index made for it carries the same id.
+    table->close();
+    table->setExclusive(true);
+    table->addTag("ED_IZ_IND", "ED_IZ", dbf::TagOption::Expression, "ED_IZ");
+    EXPECT_EQ(byteAt(readFileBytes(dir.file("ei1.mdx")), 31), 0x26u);
 }
 
 TEST(Table, RejectsBadFieldDefinitions) {
