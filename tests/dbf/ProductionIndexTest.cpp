@@ -164,6 +164,37 @@ TEST(ProductionIndex, AscendingAppendsStillGiveAValidTree) {
     expectDumpMatches(dir.file("edizper.mdx"), "EZ_SP_IND", expected);
 }
 
+TEST(ProductionIndex, BuildingATagOverManyRecordsGivesAThreeLevelTree) {
+    TempFolder dir;
+    auto table = tableAt(dir.path(), "big.dbf", true);
+    table->createTable({{"NAME", 'C', 40, 0}});  // 23 keys a node: 3000 keys need three levels
+    table->open();
+    std::mt19937 rng(3);
+    std::vector<std::pair<std::string, unsigned>> expected;
+    for (unsigned i = 1; i <= 3000; ++i) {
+        const std::string name = randomName(rng).substr(0, 40);
+        table->append();
+        table->setFieldText("NAME", name);
+        table->post();
+        expected.emplace_back(pad(name, 40), i);
+    }
+    table->addTag("NAME", "NAME", dbf::TagOption::Expression, "NAME");
+    table->close();
+    std::sort(expected.begin(), expected.end());
+    const std::string mdx = readFileBytes(dir.file("big.mdx"));
+    EXPECT_GT(mdx.size(), (1 + 3000 / 23 + 3000 / 23 / 23 + 1) * 1024u);
+    EXPECT_NO_THROW(table->open());
+    table->selectTag("NAME");
+    std::size_t probe = 1234;
+    while (expected[probe - 1].first == expected[probe].first) ++probe;  // the first of equal keys
+    table->setKey();
+    table->setFieldText("NAME", expected[probe].first);
+    ASSERT_TRUE(table->gotoKey());
+    EXPECT_EQ(table->recordNumber(), expected[probe].second);
+    if (!haveIndexDump()) GTEST_SKIP() << "index_dump (libdbd-xbase-perl) is not installed";
+    expectDumpMatches(dir.file("big.mdx"), "NAME", expected);
+}
+
 TEST(ProductionIndex, ExactAndNearestSeek) {
     TempFolder dir;
     auto table = tableAt(dir.path(), "kodper.dbf", true);
