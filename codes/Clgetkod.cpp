@@ -41,10 +41,11 @@ bool ClGetKod::ParseKod(const std::string& code, char baseLetter, std::string& T
     }
     if (endsWith(code, rawMarker(baseLetter))) return SplitRawKod(code, TIP, SBOR, TABL, POZ);
 
-    std::string packedTIP, packedSBOR, packedTABL, packedPOZ;
-    if (PackKod(code, baseLetter, packedTIP, packedSBOR, packedTABL, packedPOZ)) {
-        ExpandPackedKod(packedTIP, packedSBOR, packedTABL, packedPOZ, baseLetter, TIP, SBOR,
-                        TABL, POZ);
+    std::string packedTIP, packedSBOR, packedTABL, packedPOZ, aligned, kind;
+    if (packKod(code, baseLetter, packedTIP, packedSBOR, packedTABL, packedPOZ, aligned, kind)) {
+        // Expanding the packed fields would format them back into this very code and align it
+        // again: the aligned form the check has just made is the same.
+        alignedFields(aligned, kind, TIP, SBOR, TABL, POZ);
         return true;
     }
     return SplitRawKod(code, TIP, SBOR, TABL, POZ);
@@ -61,6 +62,13 @@ bool ClGetKod::CheckKodParts(const std::string& TIP, const std::string& SBOR,
 
 bool ClGetKod::PackKod(const std::string& code, char baseLetter, std::string& TIP,
                        std::string& SBOR, std::string& TABL, std::string& POZ) const {
+    std::string aligned, kind;
+    return packKod(code, baseLetter, TIP, SBOR, TABL, POZ, aligned, kind);
+}
+
+bool ClGetKod::packKod(const std::string& code, char baseLetter, std::string& TIP,
+                       std::string& SBOR, std::string& TABL, std::string& POZ,
+                       std::string& X, std::string& kind) const {
     TIP.clear();
     SBOR.clear();
     TABL.clear();
@@ -72,8 +80,7 @@ bool ClGetKod::PackKod(const std::string& code, char baseLetter, std::string& TI
     const std::string A = FStr.AnsiToOem(code);
     if (baseLetter == 'M' && beginsWithO(code)) return true;
 
-    std::string kind;
-    const std::string X = codes::AlignKod(A, baseLetter, kind);
+    X = codes::AlignKod(A, baseLetter, kind);
     if (kind.empty()) return false;
 
     const std::string P = codes::PackAlignedKod(X, baseLetter);
@@ -103,6 +110,11 @@ void ClGetKod::ExpandPackedKod(const std::string& packedTIP, const std::string& 
         FStr.OemToAnsi(packedTIP) + packedSBOR + packedTABL + packedPOZ, baseLetter);
     std::string kind;
     const std::string X = codes::AlignKod(F, baseLetter, kind);
+    alignedFields(X, kind, TIP, SBOR, TABL, POZ);
+}
+
+void ClGetKod::alignedFields(const std::string& X, const std::string& kind, std::string& TIP,
+                             std::string& SBOR, std::string& TABL, std::string& POZ) const {
     TIP = part(X, 1, 1);
     SBOR = part(X, 2, 7);
     if (kind.empty()) {

@@ -50,4 +50,12 @@ public:
     text::WString FStr;
     // The base code ("MG419"): set by the converter when a conversion starts; empty otherwise.
     std::string FBaseCode;
+
+private:
+    // PackKod, also handing out the aligned form of an accepted code and its kind.
+    bool packKod(const std::string& code, char baseLetter, std::string& TIP, std::string& SBOR,
+                 std::string& TABL, std::string& POZ, std::string& aligned, std::string& kind) const;
+    // The four stored fields (code page 866) of an aligned form of the given kind.
+    void alignedFields(const std::string& aligned, const std::string& kind, std::string& TIP,
+                       std::string& SBOR, std::string& TABL, std::string& POZ) const;
 };

@@ -27,7 +27,10 @@ std::string numberAndSuffix(std::string_view packedPart) {
 }
 
 std::string positionAfterTable(std::string R, std::string_view Z) {
-    if (Z != kBlankNumberAndSuffix) R += "-" + numberAndSuffix(Z);
+    if (Z != kBlankNumberAndSuffix) {
+        R += '-';
+        R += numberAndSuffix(Z);
+    }
     return R;
 }
 
@@ -35,7 +38,8 @@ std::string positionAfterTable(std::string R, std::string_view Z) {
 
 std::string FormatTableAndPosition(std::string R, std::string_view B, std::string_view Z) {
     if (B == kBlankNumberAndSuffix) return R;
-    R += "-" + numberAndSuffix(B);
+    R += '-';
+    R += numberAndSuffix(B);
     return positionAfterTable(std::move(R), Z);
 }
 
@@ -64,14 +68,17 @@ std::string FormatPackedKod(std::string_view P, char baseLetter) {
                 R += collection;
                 if (kind == kKind4) {
                     if (B != kBlankPrefixAndNumber) {
-                        R += "-" + text::leftTrimmed(part(B, 1, 1)) +
-                             text::leftTrimmed(UnpackDigits(part(B, 2, 3), 4));
+                        R += '-';
+                        R += text::leftTrimmed(part(B, 1, 1));
+                        R += text::leftTrimmed(UnpackDigits(part(B, 2, 3), 4));
                         R = positionAfterTable(std::move(R), Z);
                     }
                 } else if (kind == kKindG) {
                     if (B != kBlankCollection && B != kBlankNumberAndSuffix) {
-                        R += "-" + UnpackDigits(part(B, 1, 1), 2) + "-" +
-                             text::leftTrimmed(UnpackDigits(part(B, 2, 3), 4));
+                        R += '-';
+                        R += UnpackDigits(part(B, 1, 1), 2);
+                        R += '-';
+                        R += text::leftTrimmed(UnpackDigits(part(B, 2, 3), 4));
                         R = positionAfterTable(std::move(R), Z);
                     }
                 } else {

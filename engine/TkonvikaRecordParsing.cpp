@@ -4,7 +4,9 @@
 #include <charconv>
 #include <optional>
 #include <string>
+#include <string_view>
 
+#include "engine/PriceText.h"
 #include "engine/Tkonvika.h"
 #include "text/CodePages.h"
 
@@ -50,9 +52,7 @@ std::string TKonvika::GetField(const std::string& record, char separator, int n)
 
 bool TKonvika::ReformatSourceCode(std::string& code) const {
     if (code.empty()) return false;
-    const std::string first = text::upperCase1251(code.substr(0, 1));
-    for (const std::string& letter : {"С"_w, "Х"_w, "З"_w, "Э"_w, std::string("C"), std::string("X")})
-        if (first == letter) return false;
+    // A code that starts with a letter (С, Х, З, Э, C, X among them) already has its form.
     if (!isDigit(code.front())) return false;
 
     const std::size_t dash = code.find('-');
@@ -88,23 +88,35 @@ bool TKonvika::ReformatSourceCode(std::string& code) const {
 bool TKonvika::ParseRecord(const std::string& record, char separator, std::string& code,
                            std::string& unit, std::string& price1, std::string& price2,
                            std::string& name) {
-    const std::string typeText = GetField(record, separator, 1);
-    std::string source = GetField(record, separator, 2);
-    if (!source.empty()) {
+    // The seven fields in one pass: field n lies between separators n - 1 and n, the last one
+    // runs to the end, and a field beyond it is empty (as GetField gives them one by one).
+    constexpr int kFields = 7;
+    std::string_view fields[kFields];
+    const std::string_view text(record);
+    std::size_t start = 0;
+    for (int n = 0; n < kFields; ++n) {
+        const std::size_t at = text.find(separator, start);
+        fields[n] = text.substr(start, at == std::string_view::npos ? std::string_view::npos : at - start);
+        if (at == std::string_view::npos) break;
+        start = at + 1;
+    }
+    if (!fields[1].empty()) {
+        std::string source(fields[1]);
         ReformatSourceCode(source);
-        const std::optional<int> type = integerValue(typeText);
+        const std::optional<int> type = integerValue(std::string(fields[0]));
         if (!type) return false;
         // A type without a letter gives the code alone; looking it up must not grow the map.
         const auto letter = FTypeLetters.find(*type);
-        code = (letter != FTypeLetters.end() ? letter->second : std::string()) + source;
+        if (letter != FTypeLetters.end()) {
+            code = letter->second;
+            code += source;
+        } else {
+            code = std::move(source);
+        }
     }
-    name = GetField(record, separator, 3);
-    unit = GetField(record, separator, 4);
-    price2 = GetField(record, separator, 6);
-    price1 = GetField(record, separator, 7);
-
-    const text::WString numbers;
-    price1 = numbers.NumberToText(static_cast<double>(numbers.TextToNumber(price1)));
-    price2 = numbers.NumberToText(static_cast<double>(numbers.TextToNumber(price2)));
+    name.assign(fields[2]);
+    unit.assign(fields[3]);
+    engine::NormalisePrice(fields[5], FStr, price2);
+    engine::NormalisePrice(fields[6], FStr, price1);
     return true;
 }

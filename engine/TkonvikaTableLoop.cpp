@@ -1,6 +1,7 @@
 // The record loop over one source table and the writer of one output price record.
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 #include "engine/Tkonvika.h"
 #include "platform/Desktop.h"
@@ -8,20 +9,29 @@
 
 
 bool TKonvika::ProcessTable(const char* const* records, int count) {
+    // The texts of one record live outside the loop so that their memory serves every record;
+    // each starts empty for every record all the same.
+    std::string record, code, unit, price1, price2, name, TIP, SBOR, TABL, POZ, KEI;
     for (int i = 0; i < count; ++i) {
         if (FCancel) return true;
-        const char* raw = records[i];
-        std::string record = raw != nullptr ? raw : "";
-        if (text::trimmed(record).empty()) continue;
-        record = RemoveChars(record, "(");
-        record = RemoveChars(record, ")");
+        std::string_view raw = records[i] != nullptr ? std::string_view(records[i]) : std::string_view();
+        while (!raw.empty() && static_cast<unsigned char>(raw.front()) <= 32) raw.remove_prefix(1);
+        while (!raw.empty() && static_cast<unsigned char>(raw.back()) <= 32) raw.remove_suffix(1);
+        if (raw.empty()) continue;
+        // Without parentheses the cleaning is the trimming just done.
+        if (raw.find_first_of("()") == std::string_view::npos) {
+            record.assign(raw);
+        } else {
+            record = RemoveChars(std::string(raw), "(");
+            record = RemoveChars(record, ")");
+        }
 
-        std::string code, unit, price1, price2, name;
+        for (std::string* output : {&code, &unit, &price1, &price2, &name, &TIP, &SBOR, &TABL, &POZ, &KEI})
+            output->clear();
         if (!ParseRecord(record, FSeparator, code, unit, price1, price2, name)) {
             WriteLog("Ошибка при разборе строки с нормативом.\n Запись:"_w + record + "!");
             continue;
         }
-        std::string TIP, SBOR, TABL, POZ, KEI;
         if (!ResolveCodeAndUnit(code, unit, name, TIP, SBOR, TABL, POZ, price1, price2, KEI)) {
             WriteLog("Проверка записи: Запись забракована. \n Запись:"_w + record + "!");
             continue;

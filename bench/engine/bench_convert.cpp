@@ -1,22 +1,65 @@
-// Converts a generated source file in which every record resolves without a question and
-// prints records per second and the peak resident memory. Usage: bench_convert RECORDS TABLES
+// End to end, side by side: first writes the bare system-call pattern of a posted record (one
+// write() of the record, one pwrite() of the header count) for as many records as the source
+// holds, then converts a generated source file in which every record resolves without a
+// question (valid codes; standard units, and one record in ten with a unit from the unit
+// mapping table). Prints both times, their ratio and the peak resident memory, and checks that
+// every record reached the output table.
+//
+// Usage: bench_convert [RECORDS [TABLES]] [--convert-only] [--no-check] [--root FOLDER]
+//   --convert-only  skip the baseline (for strace and memory runs)
+//   --no-check      do not read the output table back afterwards (for counting system calls)
+//   --root FOLDER   build the program folder there and keep it (default: a fresh temporary
+//                   folder, removed at the end); the output table is FOLDER/price.dbf
+// Lines starting with "RESULT" carry the figures for bench/run.sh.
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "dbf/Table.h"
+#include "dbf/Wdbffile.h"
+#include "engine/MappingTables.h"
 #include "engine/Tkonvika.h"
 #include "platform/Files.h"
 #include "text/CodePages.h"
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double since(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Processor time of this process so far (user + system), steadier than wall time on a busy
+// machine.
+double cpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+double peakRssMegabytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024.0;  // KiB on Linux
+}
+
+// The nine fields of the price table template, as the shipped template has them.
+const std::vector<dbf::FieldDef> kPriceFields = {
+    {"TIP", 'C', 1, 0},   {"SBOR", 'C', 6, 0},  {"TABL", 'C', 5, 0},
+    {"POZ", 'C', 5, 0},   {"KEI", 'C', 3, 0},   {"C_1", 'N', 16, 6},
+    {"C_2", 'N', 16, 6},  {"C1", 'N', 16, 6},   {"C2", 'N', 16, 6}};
 
 void createTable(const std::string& path, const std::vector<dbf::FieldDef>& fields) {
     platform::createDirectories(platform::folderOf(path));
@@ -26,16 +69,24 @@ void createTable(const std::string& path, const std::vector<dbf::FieldDef>& fiel
     table.createTable(fields);
 }
 
+// Standard units (code page 866 names, as the units tables hold them).
+const char* const kStandardUnits[] = {"м", "м2", "м3", "т", "кг", "шт", "100 м", "1000 шт", "компл"};
+// Units that only the unit mapping table knows: unit, unit code, coefficient.
+struct MappedUnit {
+    const char* unit;
+    const char* kei;
+    const char* coefficient;
+};
+const MappedUnit kMappedUnits[] = {{"куб.м", "3", "1"}, {"тыс.шт", "6", "1000"}};
+
 void writeUnits(const std::string& folder) {
-    const std::string path = platform::joinPath(folder, "Ei1.dbf");
-    createTable(path, {{"ED_IZ", 'C', 40, 0}, {"KEI", 'C', 3, 0}});
+    createTable(platform::joinPath(folder, "Ei1.dbf"), {{"ED_IZ", 'C', 40, 0}, {"KEI", 'C', 3, 0}});
     dbf::Table table;
     table.setDatabaseName(folder);
     table.setTableName("Ei1.dbf");
     table.open();
-    const char* units[] = {"м", "м2", "м3", "т", "кг", "шт", "100 м", "1000 шт", "компл"};
     int key = 0;
-    for (const char* unit : units) {
+    for (const char* unit : kStandardUnits) {
         table.append();
         table.setFieldText("ED_IZ", text::ansiToOem(text::utf8ToCp1251(unit)));
         table.setFieldText("KEI", std::to_string(++key));
@@ -44,55 +95,161 @@ void writeUnits(const std::string& folder) {
     table.close();
 }
 
-std::string writeSource(const std::string& path, long records, long tables) {
+void writeMappedUnits(const std::string& root) {
+    WDbfFile dbf;
+    MappingTables tables(root + "/Morvel/TKonvika/kodper.dbf", root + "/Morvel/TKonvika/edizper.dbf",
+                         dbf, "TKonvika");
+    if (!tables.OpenMappingTables()) std::exit(1);
+    for (const MappedUnit& unit : kMappedUnits)
+        tables.StoreEdIz(text::utf8ToCp1251(unit.unit), unit.kei, unit.coefficient);
+    tables.CloseTables();
+}
+
+// Valid codes of base 4 in the shapes the source uses: collection-table, collection-table-
+// position, and the same run together.
+void writeSource(const std::string& path, long records, long tables) {
     std::ofstream out(path, std::ios::binary);
     out << "GARVENA 1\n";
     const std::string name = text::utf8ToCp1251("Бетон тяжёлый класса В");
-    const std::string unit = text::utf8ToCp1251("м3");
+    std::vector<std::string> standard, mapped;
+    for (const char* unit : kStandardUnits) standard.push_back(text::utf8ToCp1251(unit));
+    for (const MappedUnit& unit : kMappedUnits) mapped.push_back(text::utf8ToCp1251(unit.unit));
+    const char* const types[] = {"4", "4", "1", "3"};
     long written = 0;
+    char code[32];
     for (long t = 0; t < tables; ++t) {
         out << "#TABLE " << t + 1 << "\n";
         const long inTable = records / tables + (t < records % tables ? 1 : 0);
         for (long r = 0; r < inTable; ++r, ++written) {
-            out << "4@" << 100 + written % 900 << "-" << 1000 + written % 9000 << "@" << name << " "
-                << written << "@" << unit << "@@" << written % 1000 << ",25@" << written % 500
-                << ".5\n";
+            const long collection = 101 + written % 899;
+            const long table = 1 + (written / 7) % 9999;
+            const long position = 1 + written % 97;
+            switch (written % 3) {
+                case 0: std::snprintf(code, sizeof code, "%ld-%04ld", collection, table); break;
+                case 1: std::snprintf(code, sizeof code, "%ld-%04ld-%ld", collection, table, position); break;
+                default: std::snprintf(code, sizeof code, "%ld%04ld%02ld", collection, table, 10 + position % 90); break;
+            }
+            const std::string& unit = written % 10 == 9 ? mapped[static_cast<std::size_t>(written / 10) % mapped.size()]
+                                                        : standard[static_cast<std::size_t>(written) % standard.size()];
+            out << types[written % 4] << '@' << code << '@' << name << ' ' << written << '@' << unit
+                << "@@" << written % 1000 << ",25@" << written % 500 << ".5\n";
         }
     }
-    return path;
+}
+
+// The bare pattern for `count` records of the price table's length: the header once, then per
+// record one write() of the record bytes at the end of the file and one pwrite() of the count.
+double physicalPattern(const std::string& path, long count) {
+    std::size_t recordLength = 1;  // the deletion flag
+    for (const auto& field : kPriceFields) recordLength += static_cast<std::size_t>(field.width);
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return -1;
+    const std::string header(32 + 32 * kPriceFields.size() + 1, '\0');
+    if (::write(fd, header.data(), header.size()) != static_cast<ssize_t>(header.size())) return -1;
+    std::string record(recordLength, ' ');
+    const auto start = Clock::now();
+    for (long i = 0; i < count; ++i) {
+        std::memcpy(record.data() + 1, &i, sizeof i);  // the bytes change, as records do
+        const std::uint32_t n = static_cast<std::uint32_t>(i + 1);
+        if (::write(fd, record.data(), record.size()) != static_cast<ssize_t>(record.size())) return -1;
+        if (::pwrite(fd, &n, sizeof n, 4) != static_cast<ssize_t>(sizeof n)) return -1;
+    }
+    const double took = since(start);
+    ::close(fd);
+    return took;
+}
+
+std::uint32_t recordsIn(const std::string& path) {
+    dbf::Table table;
+    table.setDatabaseName(platform::folderOf(path));
+    table.setTableName(platform::fileNameOf(path));
+    table.open();
+    return table.recordCount();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const long records = argc > 1 ? std::atol(argv[1]) : 1000000;
-    const long tables = argc > 2 ? std::atol(argv[2]) : 100;
-    const std::string root =
-        (std::filesystem::temp_directory_path() / ("konvika-bench-" + std::to_string(getpid()))).string();
+    long records = 1000000;
+    long tables = 100;
+    bool baseline = true;
+    bool check = true;
+    std::string root;
+    int positional = 0;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--convert-only") {
+            baseline = false;
+        } else if (arg == "--no-check") {
+            check = false;
+        } else if (arg == "--root" && i + 1 < argc) {
+            root = argv[++i];
+        } else if (positional == 0) {
+            records = std::atol(argv[i]), ++positional;
+        } else {
+            tables = std::atol(argv[i]), ++positional;
+        }
+    }
+    if (records < 1 || tables < 1) {
+        std::fprintf(stderr, "usage: bench_convert [RECORDS [TABLES]] [--convert-only] [--no-check] [--root FOLDER]\n");
+        return 2;
+    }
+    const bool keep = !root.empty();
+    if (!keep)
+        root = (std::filesystem::temp_directory_path() / ("konvika-bench-" + std::to_string(getpid()))).string();
+    std::filesystem::remove_all(root);
     platform::createDirectories(root + "/DLL");
     platform::copyFile(GVREAD_LIBRARY_PATH, root + "/DLL/gvread.so");
-    createTable(root + "/Morvel/Shablon/Resurs/cenashab.dbf",
-                {{"TIP", 'C', 1, 0}, {"SBOR", 'C', 6, 0}, {"TABL", 'C', 5, 0}, {"POZ", 'C', 5, 0},
-                 {"KEI", 'C', 3, 0}, {"C_1", 'N', 16, 6}, {"C_2", 'N', 16, 6}, {"C1", 'N', 16, 6},
-                 {"C2", 'N', 16, 6}});
+    createTable(root + "/Morvel/Shablon/Resurs/cenashab.dbf", kPriceFields);
     platform::createDirectories(root + "/units");
     writeUnits(root + "/units");
-    const std::string source = writeSource(root + "/prices.txt", records, tables);
+    writeMappedUnits(root);
+    const std::string source = root + "/prices.txt";
+    writeSource(source, records, tables);
+    const std::string output = root + "/price.dbf";
+
+    double baselineSeconds = 0, baselineCpu = 0;
+    if (baseline) {
+        const double cpuStart = cpuSeconds();
+        baselineSeconds = physicalPattern(root + "/baseline.dbf", records);
+        baselineCpu = cpuSeconds() - cpuStart;
+        std::filesystem::remove(root + "/baseline.dbf");
+        if (baselineSeconds < 0) {
+            std::fprintf(stderr, "bench_convert: the baseline file could not be written\n");
+            return 1;
+        }
+    }
 
     bool ok = false;
-    const auto start = std::chrono::steady_clock::now();
+    const double cpuBefore = cpuSeconds();
+    const auto start = Clock::now();
     {
         TKonvika converter(root);
-        ok = converter.Convert("40", source, root + "/price.dbf", true, "", root + "/units",
-                               nullptr, nullptr);
+        ok = converter.Convert("40", source, output, true, "", root + "/units", nullptr, nullptr);
     }
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    std::printf("convert: %ld records in %ld tables, %s, %.2f s, %.0f records/s, peak RSS %.1f MB\n",
-                records, tables, ok ? "ok" : "FAILED", seconds, records / seconds,
-                usage.ru_maxrss / 1024.0);
-    std::filesystem::remove_all(root);
+    const double seconds = since(start);
+    const double cpu = cpuSeconds() - cpuBefore;
+    const double rss = peakRssMegabytes();
+    const std::uint32_t posted = ok && check ? recordsIn(output) : 0;
+    ok = ok && (!check || posted == static_cast<std::uint32_t>(records));
+
+    std::printf("convert: %ld records in %ld tables, %s (%u posted), %.3f s (%.3f s processor), %.0f records/s, peak RSS %.1f MB\n",
+                records, tables, ok ? "ok" : "FAILED", posted, seconds, cpu, records / seconds, rss);
+    if (baseline) {
+        std::printf("physical pattern (write + pwrite per record): %.3f s (%.3f s processor), %.0f records/s\n",
+                    baselineSeconds, baselineCpu, records / baselineSeconds);
+        std::printf("ratio convert / physical pattern: %.2f (processor time: %.2f)\n", seconds / baselineSeconds,
+                    cpu / baselineCpu);
+        std::printf("RESULT baseline_seconds %.4f\n", baselineSeconds);
+        std::printf("RESULT baseline_cpu_seconds %.4f\n", baselineCpu);
+        std::printf("RESULT ratio %.4f\n", seconds / baselineSeconds);
+        std::printf("RESULT cpu_ratio %.4f\n", cpu / baselineCpu);
+    }
+    std::printf("RESULT records %ld\n", records);
+    std::printf("RESULT convert_seconds %.4f\n", seconds);
+    std::printf("RESULT convert_cpu_seconds %.4f\n", cpu);
+    std::printf("RESULT peak_rss_mb %.2f\n", rss);
+    std::printf("RESULT ok %d\n", ok ? 1 : 0);
+    if (!keep) std::filesystem::remove_all(root);
     return ok ? 0 : 1;
 }
