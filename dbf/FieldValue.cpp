@@ -82,8 +82,31 @@ bool formatNumber(const std::string& value, int width, int decimals, std::string
     return true;
 }
 
+namespace {
+
+// Dates are YYYYMMDD or blank, logicals one of T, F, Y, N, ? or blank: anything else would make
+// the table unreadable for other dBASE programs.
+bool acceptable(const FieldDef& field, const std::string& value) {
+    const bool blank = value.find_first_not_of(' ') == std::string::npos;
+    if (field.type == 'D') {
+        if (blank) return true;
+        if (value.size() != 8 || value.find_first_not_of("0123456789") != std::string::npos) return false;
+        const int month = std::stoi(value.substr(4, 2)), day = std::stoi(value.substr(6, 2));
+        return month >= 1 && month <= 12 && day >= 1 && day <= 31;
+    }
+    if (field.type == 'L')
+        return blank || (value.size() == 1 && value[0] != '\0' && std::strchr("TtFfYyNn?", value[0]) != nullptr);
+    return true;
+}
+
+}  // namespace
+
 void writeFieldText(const FieldDef& field, const std::string& value, char* bytes, const std::string& path) {
     const auto width = static_cast<std::size_t>(field.width);
+    if (!acceptable(field, value))
+        raise("Значение \""_w + value + "\" не подходит для поля \""_w + field.name + "\" типа " +
+                  std::string(1, field.type) + ".",
+              path);
     if (!isNumeric(field.type)) {
         const std::size_t n = std::min(width, value.size());
         std::memcpy(bytes, value.data(), n);

@@ -13,8 +13,9 @@ std::string readFieldText(const FieldDef& field, const char* bytes);
 
 // Stores `value` into the field's `field.width` bytes at `bytes`. Character text is cut to the
 // width and padded with blanks; numeric text (point as separator) is rounded to the field's
-// decimals and right-aligned, the empty text leaves the field blank. Raises EngineError
-// (naming `path`) for numeric text that is not a number or does not fit.
+// decimals and right-aligned, the empty text leaves the field blank. Dates take YYYYMMDD,
+// logicals one of T, F, Y, N, ? (or blank). Raises EngineError (naming `path`) for a value the
+// field cannot hold.
 void writeFieldText(const FieldDef& field, const std::string& value, char* bytes, const std::string& path);
 
 // The numeric text as stored in a field of this width and these decimals, or nothing when it

@@ -158,6 +158,26 @@ TEST(Table, NumericAssignmentFormatsRightAlignedWithDecimals) {
     }
 }
 
+TEST(Table, DateAndLogicalFieldsTakeOnlyWhatOtherReadersUnderstand) {
+    TempFolder dir;
+    auto table = tableAt(dir.path(), "d.dbf");
+    table->createTable({{"D", 'D', 8, 0}, {"L", 'L', 1, 0}});
+    table->open();
+    table->append();
+    for (const char* bad : {"2024-01-31", "20241301", "20240100", "2024013", "abcdefgh"})
+        EXPECT_THROW(table->setFieldText("D", bad), dbf::EngineError) << bad;
+    for (const std::string& bad : std::vector<std::string>{"X", "TT", "1", std::string(1, '\0')})
+        EXPECT_THROW(table->setFieldText("L", bad), dbf::EngineError) << bad;
+    table->setFieldText("D", "20240229");
+    table->setFieldText("L", "t");
+    table->post();
+    table->append();
+    table->setFieldText("D", "");
+    table->setFieldText("L", " ");
+    table->post();
+    EXPECT_EQ(readAll(*table, {"D", "L"}), (std::vector<std::string>{"20240229|t", "|"}));
+}
+
 TEST(Table, PostWritesRecordEndMarkerAndCountAtOnce) {
     TempFolder dir;
     auto table = tableAt(dir.path(), "p.dbf");
