@@ -3,7 +3,11 @@
 #include "engine/Tkonvika.h"
 
 #include <cstdint>
+#include <filesystem>
+#include <system_error>
+#include <vector>
 
+#include "dbf/TablePaths.h"
 #include "platform/Desktop.h"
 #include "platform/Files.h"
 #include "reader/ReaderErrorText.h"
@@ -15,6 +19,25 @@ namespace {
 
 std::string underRoot(const std::string& root, const char* relative) {
     return platform::joinPath(root, relative);
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+    std::error_code error;
+    return std::filesystem::equivalent(a, b, error) && !error;
+}
+
+// The output replaces the file its path names, and the opening of the output removes the index
+// named after it: neither may be a file the conversion reads or keeps (the template, the
+// source, the mapping tables with their indexes, the units table, the log). A calling program
+// that passes one of them by mistake would otherwise destroy, for example, every stored answer.
+bool namesAnyOf(const std::string& outFile, const std::vector<std::string>& kept) {
+    const std::string outIndexes[] = {dbf::productionIndexPath(outFile), outFile + "x"};
+    for (const std::string& file : kept) {
+        if (sameFile(outFile, file)) return true;
+        for (const std::string& index : outIndexes)
+            if (sameFile(index, file)) return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -100,7 +123,8 @@ bool TKonvika::Convert(const std::string& baseCode, const std::string& priceFile
         return false;
     }
     if (!OpenMappingTables()) return false;
-    if (!FStdEdIzm.LoadFromFile(unitsFile.GetFileName())) return false;
+    const std::string unitsTable = unitsFile.GetFileName();
+    if (!FStdEdIzm.LoadFromFile(unitsTable)) return false;
 
     WriteLog("Начало конвертации файла "_w + priceFile);
 
@@ -109,7 +133,11 @@ bool TKonvika::Convert(const std::string& baseCode, const std::string& priceFile
         ReportReaderError("Convert", code);
         return false;
     }
-    if (!platform::copyFile(FTemplatePath, outFile)) {
+    const std::vector<std::string> kept = {FTemplatePath, priceFile, FKodFile, FEdIzFile,
+                                           dbf::productionIndexPath(FKodFile),
+                                           dbf::productionIndexPath(FEdIzFile), unitsTable,
+                                           dbf::productionIndexPath(unitsTable), FLogPath};
+    if (namesAnyOf(outFile, kept) || !platform::copyFile(FTemplatePath, outFile)) {
         const std::string message = "Convert: Ошибка при копировании файла из "_w +
                                     FTemplatePath + " в "_w + outFile + "!";
         ShowMessage(message);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <string>
+#include <unistd.h>
 
 #include "app/Tcommandlineparser.h"
 #include "engine/Tkonvika.h"
@@ -274,6 +275,36 @@ TEST_F(BadInput, UnitsTableOfThousandsOfUnitsWithRepeatedNames) {
     ASSERT_EQ(rows.size(), records.size());
     for (std::size_t r = 0; r < rows.size(); ++r)  // the first record of a name keeps it
         EXPECT_EQ(rows[r].KEI, std::to_string((r * 37) % 1000)) << r;
+}
+
+}  // namespace
+
+namespace {
+
+// An output path that names a file the conversion reads or keeps is refused like a failed copy:
+// the file, and every other, stays as it was.
+TEST_F(BadInput, OutputPathNamingAFileTheConversionKeepsIsRefused) {
+    ScriptedDialogs dialogs;
+    dialogs.answers = {{engine::kModalOk, false, "С101-0001-7", "", ""}};
+    const std::string source = folder.writeSource("p.txt", {{"4@12-34@Кладка@м3@@1@2"}});
+    ASSERT_TRUE(convertCommandLine(commandLine(source, folder.outputPath(), folder.unitsFolder()), &dialogs));
+    ASSERT_TRUE(::symlink(folder.path("Morvel/TKonvika/kodper.dbf").c_str(), folder.path("out/link.dbf").c_str()) == 0);
+    const std::string templatePath = folder.path("Morvel/Shablon/Resurs/cenashab.dbf");
+    const std::vector<std::string> outputs = {
+        templatePath, source, folder.path("Morvel/TKonvika/kodper.dbf"),
+        folder.path("Morvel/TKonvika/../TKonvika/edizper.dbf"), folder.path("Morvel/TKonvika/kodper.mdx"),
+        folder.path("Morvel/TKonvika/kodper.DBF"), folder.path("Morvel/TKonvika/edizper.md"),
+        folder.unitsFolder() + "/Ei1.dbf", folder.logPath(), folder.path("out/link.dbf")};
+    for (const std::string& output : outputs) {
+        SCOPED_TRACE(output);
+        const reliability::Snapshot before = reliability::snapshot(folder.root());
+        desktop.messages.clear();
+        EXPECT_FALSE(convertCommandLine(commandLine(source, output, folder.unitsFolder())));
+        EXPECT_EQ(desktop.textsUtf8(), Lines{"Convert: Ошибка при копировании файла из " + u8(templatePath) +
+                                             " в " + u8(output) + "!"});
+        for (const std::string& change : reliability::differences(before, reliability::snapshot(folder.root())))
+            EXPECT_EQ(change, "changed Morvel/TKonvika.log");
+    }
 }
 
 }  // namespace
