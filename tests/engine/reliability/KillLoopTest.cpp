@@ -12,6 +12,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <random>
 #include <sys/wait.h>
 #include <thread>
@@ -262,6 +263,51 @@ TEST(KillLoop, KilledConversionsLoseNoStoredAnswerAndLeaveWholeTables) {
     std::printf("kill loop: seed %u, %d rounds, %d kill points, %d answers reported before a kill, "
                 "%zu killed outputs read, answers lost: %d, whole run %ld us\n",
                 seed, round, kills, reportedAnswers, killedOutputs.size(), lost,
+                static_cast<long>(wholeRun.count()));
+}
+
+// Kills while the mapping tables are being made: a table must be there whole or not at all,
+// and the next conversion must make or open it.
+TEST(KillLoop, KillsWhileTheMappingTablesAreMadeLeaveNoTornTable) {
+    const int wanted = std::max(25, environmentNumber("KONVIKA_KILL_POINTS", kDefaultKillPoints) / 2);
+    std::mt19937 random(static_cast<unsigned>(environmentNumber("KONVIKA_KILL_SEED", 20261209)) + 1);
+    ProgramFolder folder;
+    folder.writeUnits(reliability::standardUnits());
+    const std::string source = folder.writeSource("prices.txt", {{reliability::validRecord(1)}});
+    const std::string mapping = folder.path("Morvel/TKonvika");
+
+    const auto started = Clock::now();
+    ChildRun run = startConversion(folder, source);
+    ASSERT_GT(run.pid, 0);
+    ASSERT_TRUE(containsLine(readAll(run.reports), "R 1"));
+    int status = 0;
+    ::waitpid(run.pid, &status, 0);
+    const auto wholeRun = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - started);
+
+    std::uniform_int_distribution<long> moment(0, wholeRun.count());
+    int kills = 0;
+    for (int round = 0; kills < wanted && round < 5 * wanted; ++round) {
+        std::filesystem::remove_all(mapping);
+        run = startConversion(folder, source);
+        ASSERT_GT(run.pid, 0);
+        const long delay = moment(random);
+        std::this_thread::sleep_for(std::chrono::microseconds(delay));
+        ::kill(run.pid, SIGKILL);
+        readAll(run.reports);
+        ::waitpid(run.pid, &status, 0);
+        if (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) ++kills;
+        SCOPED_TRACE("round " + std::to_string(round) + ", killed after " + std::to_string(delay) + " us");
+        const Rerun rerun = convertToTheEnd(folder, source);
+        EXPECT_TRUE(rerun.result);
+        EXPECT_EQ(rerun.messages, std::vector<std::string>{});
+        EXPECT_EQ(reliability::checkMappingTables(folder.root(), {}, reliability::IndependentCheck::Exact),
+                  std::vector<std::string>{});
+        for (const char* table : {"kodper.dbf", "edizper.dbf"})
+            EXPECT_FALSE(platform::fileExists(mapping + "/" + table + ".new")) << table;
+        if (::testing::Test::HasFailure()) return;
+    }
+    EXPECT_GE(kills, wanted);
+    std::printf("creation kill loop: %d kill points, whole run %ld us\n", kills,
                 static_cast<long>(wholeRun.count()));
 }
 
