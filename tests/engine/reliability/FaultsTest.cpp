@@ -56,14 +56,15 @@ protected:
     }
 
     // One conversion in a child; the output holds "result: 0/1", the stored answers and boxes.
-    ChildOutcome convertInChild(const std::string& source, const ChildSetup& setup) {
+    // Without `answering`, nobody answers: unknown records are rejected.
+    ChildOutcome convertInChild(const std::string& source, const ChildSetup& setup, bool answering = true) {
         return runInChild(
             [&] {
                 std::string lines;
                 reliability::ReportingDialogs dialogs;
                 dialogs.report = [&lines](const std::string& line) { lines += line + "\n"; };
                 TKonvika converter(folder.root());
-                converter.SetDialogFactory(&dialogs);
+                converter.SetDialogFactory(answering ? &dialogs : nullptr);
                 bool result = false;
                 try {
                     result = converter.Convert("40", source, folder.outputPath(), true, "",
@@ -107,6 +108,31 @@ TEST_F(Faults, DiskFullWhileWritingTheOutputKeepsEveryPostedRecord) {
     ASSERT_TRUE(dump.ok) << dump.error;
     EXPECT_EQ(dump.records.size(), kFitting);
     EXPECT_TRUE(reliability::differences(mapping, reliability::snapshot(folder.path("Morvel/TKonvika"))).empty());
+}
+
+// The log is what fills the disk: its write errors are shown, every record is still converted.
+TEST_F(Faults, DiskFullWhileWritingTheLogStillConvertsEveryRecord) {
+    std::vector<std::string> records;
+    for (int i = 1; i <= 60; ++i)
+        records.push_back(i % 3 == 0 ? reliability::validRecord(i) : reliability::unknownCodeRecord("log", i, 40));
+    const std::string source = folder.writeSource("prices.txt", {records});
+    ASSERT_TRUE(convertHere(folder.writeSource("first.txt", {{reliability::validRecord(1)}})));
+    const reliability::Snapshot mapping = reliability::snapshot(folder.path("Morvel/TKonvika"));
+    ChildSetup setup;
+    setup.fileSizeLimit = 2500;  // the output's 20 records fit, the log's 40 rejections do not
+    const ChildOutcome child = convertInChild(source, setup, false);
+    ASSERT_TRUE(child.exited) << "signal " << child.signal;
+    EXPECT_NE(child.output.find("result: 1"), std::string::npos) << child.output;
+    const Lines boxes = messageBoxes(child.output);
+    ASSERT_FALSE(boxes.empty());
+    for (const std::string& box : boxes)
+        EXPECT_EQ(box, "TLogFile|Ошибка при записи в файл протокола " + u8(folder.logPath()) + "!");
+    EXPECT_LE(testing_support::readFileBytes(folder.logPath()).size(), setup.fileSizeLimit);
+    EXPECT_EQ(readPriceTable(folder.outputPath()).size(), 20u);
+    const external_readers::TableDump dump = external_readers::readWithDbfread(folder.outputPath());
+    ASSERT_TRUE(dump.ok) << dump.error;
+    EXPECT_EQ(dump.records.size(), 20u);
+    EXPECT_EQ(reliability::differences(mapping, reliability::snapshot(folder.path("Morvel/TKonvika"))), Lines{});
 }
 
 // A full disk while answers are appended: the engine's error leaves the conversion, every answer
