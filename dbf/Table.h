@@ -2,17 +2,22 @@
 // A table object of our dBASE engine: one dBASE III/IV table file (.dbf) and its dBASE IV
 // production index (.mdx: the table's name with the extension ".mdx", beside it). This is the
 // engine the table helper (WDbfFile), the standard-units loader, the mapping tables, the
-// price-record writer and the units grid work with. Every failure raises dbf::EngineError naming the file.
+// price-record writer and the units grid work with. Every failure raises dbf::EngineError
+// naming the file.
 //
 // Lifecycle: a new object is inactive; set the folder and file name (and exclusive mode), then
 // open() activates it: the file is opened (shared: other shared openers allowed; exclusive:
 // nobody else) and the table stands on its first record. close() deactivates it; a record
-// appended but not posted is discarded.
+// appended but not posted is discarded. Shared openers may read side by side, but only one of
+// them may append at a time (the program never appends to a table from two objects).
+// Opening checks every tag of the production index against the records and raises an error
+// when they disagree, so a damaged index is never used (the table helper then rebuilds it).
 //
 // Field values are text. Character fields are read without their trailing blanks and assigned
 // cut to their width and padded with blanks; numeric fields read as their number text and are
 // assigned from text with a point as decimal separator (empty text leaves the field blank; a
-// value that does not fit raises an error). Text passes byte for byte, never translated.
+// value that does not fit raises an error); date fields take YYYYMMDD, logical fields one of
+// T, F, Y, N, ?. Text passes byte for byte, never translated.
 #include <cstdint>
 #include <memory>
 #include <string>
