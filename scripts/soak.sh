@@ -16,15 +16,24 @@ tests="$build/tests/engine/reliability_tests"
 list="$asan/fuzzers.txt"
 [ -f "$list" ] || { echo "no $list: configure $asan with KONVIKA_FUZZ=ON"; exit 2; }
 mkdir -p fuzz-artifacts/soak
+# Copies, so that a build during the soak does not pull a binary from under a running round.
+stable=$(mktemp -d)
+trap 'rm -rf "$stable"' EXIT
+cp "$tests" "$stable/reliability_tests"
+tests="$stable/reliability_tests"
 
 # The fuzzers one after the other, each for its share of the time.
 mapfile -t targets < <(grep -v '^$' "$list")
+for target in "${targets[@]}"; do
+  found=$(find "$asan/fuzz" -type f -name "$target" -perm -u+x | head -n 1)
+  [ -n "$found" ] && cp "$found" "$stable/$target"
+done
 share=$((seconds / ${#targets[@]}))
 fuzz_log=$(mktemp)
 (
   for target in "${targets[@]}"; do
-    binary=$(find "$asan/fuzz" -type f -name "$target" -perm -u+x | head -n 1)
-    if [ -z "$binary" ]; then echo "$target missing"; echo "$target crashes 1"; continue; fi
+    binary="$stable/$target"
+    if [ ! -x "$binary" ]; then echo "$target missing"; echo "$target crashes 1"; continue; fi
     work=$(mktemp -d)
     status=0
     "$binary" -max_total_time="$share" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
