@@ -30,6 +30,10 @@ int RunProgram(const platform::InstanceGuard& guard, const std::string& commandL
         platform::showError(ApplicationTitle(), AlreadyRunningMessage());
         return 1;
     }
+    // The program ends when the window says so. Qt would otherwise end it when the last
+    // ordinary window closes, and the tool window does not count: closing the first
+    // correspondence dialog would ask all windows to close in the middle of the conversion.
+    QApplication::setQuitOnLastWindowClosed(false);
     try {
         TMainForm form(makeConverter());
         QObject::connect(&form, &TMainForm::programEnds, qApp, &QCoreApplication::quit,

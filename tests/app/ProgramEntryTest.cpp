@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialog>
 #include <QFileInfo>
 
 #include <memory>
@@ -95,4 +96,26 @@ TEST(ProgramEntry, ReaderLibraryLoadErrorIsReportedAndTheWindowNeverAppears) {
         EXPECT_FALSE(widget->isVisible()) << widget->metaObject()->className();
     }
     EXPECT_TRUE(desktop.messages.empty());
+}
+
+TEST(ProgramEntry, ClosingADialogDuringTheConversionDoesNotEndTheProgram) {
+    RecordingDesktop desktop;
+    platform::InstanceGuard guard(guardName());
+    auto record = std::make_shared<ConverterRecord>();
+    const int status = app::RunProgram(guard, "MG419?src?out?u2?u1?", [&] {
+        auto converter = std::make_unique<ScriptedConverter>(record, 3);
+        converter->beforeTable = [](int table) {
+            if (table != 0) return;
+            // A question answered: the only ordinary window closes while the tool window stays.
+            QDialog question;
+            question.show();
+            question.accept();
+            QCoreApplication::processEvents();
+        };
+        return converter;
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(record->tablesProcessed, 3);
+    EXPECT_EQ(record->cancelCalls, 0);
+    EXPECT_TRUE(desktop.messages.empty()) << "no window was asked to close";
 }

@@ -148,10 +148,16 @@ public:
         std::string id = xdotool("search --sync --all --onlyvisible --pid " +
                                  std::to_string(process.pid()) + " --name '^" + title + "$'");
         const auto newline = id.find('\n');
+        // As a person would, look at the window before typing: it fills its controls once shown.
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
         return newline == std::string::npos ? id : id.substr(0, newline);
     }
+    // Focuses the window and presses the keys on the display's keyboard. (Keys sent to a window
+    // directly stay held down when the window goes away before their release, and the server
+    // then repeats them into the next window.)
     void key(const std::string& window, const std::string& keys) const {
-        xdotool("key --window " + window + " " + keys);
+        xdotool("windowfocus --sync " + window);
+        xdotool("key " + keys);
     }
 
 private:
