@@ -19,6 +19,8 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     app::QtDesktop desktop;
     const platform::ScopedDesktop installed(desktop);
+    // An error inside one of the dialog's handlers gets the same report as any other.
+    dialog::SetErrorReport(app::ReportException);
     SelectPerehodFactory dialogs;
     return app::RunProgram(guard, commandLine, [&dialogs] {
         auto converter = std::make_unique<app::KonvikaConverter>();

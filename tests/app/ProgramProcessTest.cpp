@@ -360,3 +360,25 @@ TEST(ProgramProcess, MissingReaderLibraryIsReportedAndNothingIsWritten) {
     EXPECT_FALSE(platform::fileExists(p.logPath()));
     EXPECT_FALSE(platform::fileExists(p.file("out.dbf")));
 }
+
+TEST(ProgramProcess, MissingSourceFileIsReportedOverTheProgressWindow) {
+    InstalledProgram p;
+    REQUIRE_INSTALLED(p);
+    Display display;
+    ASSERT_TRUE(display.ready());
+    RunEnvironment run;
+    Process program({p.program(), commandLine(p, "4R", p.file("missing.txt"), p.file("out.dbf"))},
+                    run.env(display.name()));
+    // The converter's message is captioned with its own name; OK, and the window closes.
+    const std::string box = display.waitForWindow(program, "TKonvika");
+    ASSERT_FALSE(box.empty());
+    EXPECT_FALSE(display.xdotool("search --all --onlyvisible --pid " +
+                                 std::to_string(program.pid()) + " --name '^Цены Гарвена'")
+                     .empty())
+        << "the progress window is up while the converter reports";
+    display.key(box, "Return");
+    EXPECT_EQ(program.wait(), 0);
+    EXPECT_TRUE(platform::fileExists(p.logPath()));
+    EXPECT_TRUE(readFileBytes(p.logPath()).empty()) << "the log is opened, nothing is logged";
+    EXPECT_FALSE(platform::fileExists(p.file("out.dbf")));
+}
