@@ -1,11 +1,14 @@
 #include "codes/Clgetkod.h"
 
+#include <algorithm>
+
 #include "codes/AlignKod.h"
 #include "codes/CodeKind.h"
 #include "codes/CodeText.h"
 #include "codes/ComposeKod.h"
 #include "codes/FormatPackedKod.h"
 #include "codes/PackAlignedKod.h"
+#include "text/CodePages.h"
 
 using codes::detail::part;
 
@@ -23,6 +26,8 @@ bool beginsWithO(const std::string& code) {
 }
 
 bool endsWith(const std::string& s, char c) { return !s.empty() && s.back() == c; }
+
+bool isBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 32; }
 
 // The marker that makes a code raw by its look: "," under base letter M, "." under the others.
 char rawMarker(char baseLetter) { return baseLetter == 'M' ? ',' : '.'; }
@@ -42,7 +47,10 @@ bool ClGetKod::ParseKod(const std::string& code, char baseLetter, std::string& T
     if (endsWith(code, rawMarker(baseLetter))) return SplitRawKod(code, TIP, SBOR, TABL, POZ);
 
     std::string packedTIP, packedSBOR, packedTABL, packedPOZ, aligned, kind;
-    if (packKod(code, baseLetter, packedTIP, packedSBOR, packedTABL, packedPOZ, aligned, kind)) {
+    const bool accepted =
+        packKod(code, baseLetter, packedTIP, packedSBOR, packedTABL, packedPOZ, aligned, kind);
+    rememberCheck(code, baseLetter, accepted);
+    if (accepted) {
         // Expanding the packed fields would format them back into this very code and align it
         // again: the aligned form the check has just made is the same.
         alignedFields(aligned, kind, TIP, SBOR, TABL, POZ);
@@ -56,8 +64,22 @@ bool ClGetKod::CheckKodParts(const std::string& TIP, const std::string& SBOR,
                              char baseLetter) const {
     std::string code;
     if (!BuildKodText(TIP, SBOR, TABL, POZ, baseLetter, code)) return false;
-    std::string packedTIP, packedSBOR, packedTABL, packedPOZ;
-    return PackKod(code, baseLetter, packedTIP, packedSBOR, packedTABL, packedPOZ);
+    // The converter checks the fields it has just parsed; they mostly spell the very code the
+    // parse has checked already, and the check depends on nothing but the code and the base.
+    if (FLastCheck.valid && FLastCheck.baseLetter == baseLetter && FLastCheck.code == code)
+        return FLastCheck.accepted;
+    std::string packedTIP, packedSBOR, packedTABL, packedPOZ, aligned, kind;
+    const bool accepted =
+        packKod(code, baseLetter, packedTIP, packedSBOR, packedTABL, packedPOZ, aligned, kind);
+    rememberCheck(code, baseLetter, accepted);
+    return accepted;
+}
+
+void ClGetKod::rememberCheck(const std::string& code, char baseLetter, bool accepted) const {
+    FLastCheck.code = code;
+    FLastCheck.baseLetter = baseLetter;
+    FLastCheck.accepted = accepted;
+    FLastCheck.valid = true;
 }
 
 bool ClGetKod::PackKod(const std::string& code, char baseLetter, std::string& TIP,
@@ -73,11 +95,11 @@ bool ClGetKod::packKod(const std::string& code, char baseLetter, std::string& TI
     SBOR.clear();
     TABL.clear();
     POZ.clear();
-    if (text::trimmed(code).empty()) return false;
+    if (std::all_of(code.begin(), code.end(), isBlankOrControl)) return false;
     // Longer codes never were normative codes of any base; they go the raw way.
     if (code.size() > kMaxKodLength) return false;
 
-    const std::string A = FStr.AnsiToOem(code);
+    const std::string A = text::ansiToOem(code);
     if (baseLetter == 'M' && beginsWithO(code)) return true;
 
     X = codes::AlignKod(A, baseLetter, kind);
@@ -89,10 +111,15 @@ bool ClGetKod::packKod(const std::string& code, char baseLetter, std::string& TI
     TABL = FStr.PadRight(part(P, 5, 7), kPackedTablWidth);
     POZ = FStr.PadRight(part(P, 8, 10), kPackedPozWidth);
 
-    const std::string T = FStr.OemToAnsi(TIP) + SBOR + TABL + POZ;
-    const std::string F = text::trimmed(FStr.OemToAnsi(codes::FormatPackedKod(T, baseLetter)));
-    // Only a code that comes back unchanged from its packed form is in canonical form.
-    if (F != code || endsWith(F, '-')) {
+    std::string T = text::oemToAnsi(TIP);
+    T += SBOR;
+    T += TABL;
+    T += POZ;
+    // Only a code that comes back unchanged from its packed form is in canonical form. The
+    // formatted code is compared in code page 866, with the code's own 866 form: the two code
+    // pages map every byte one to one and keep blanks and control characters as they are.
+    const std::string F = text::trimmed(codes::FormatPackedKod(T, baseLetter));
+    if (F != A || endsWith(F, '-')) {
         TIP.clear();
         SBOR.clear();
         TABL.clear();

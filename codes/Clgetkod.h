@@ -58,4 +58,15 @@ private:
     // The four stored fields (code page 866) of an aligned form of the given kind.
     void alignedFields(const std::string& aligned, const std::string& kind, std::string& TIP,
                        std::string& SBOR, std::string& TABL, std::string& POZ) const;
+    void rememberCheck(const std::string& code, char baseLetter, bool accepted) const;
+
+    // The outcome of the last check of a code (a parse checks its code too). A parser object
+    // is therefore used by one thread at a time, as the converter and the dialog use theirs.
+    struct LastCheck {
+        std::string code;
+        char baseLetter = '\0';
+        bool accepted = false;
+        bool valid = false;
+    };
+    mutable LastCheck FLastCheck;
 };

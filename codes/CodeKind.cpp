@@ -27,8 +27,6 @@ long long LeadingNumber(std::string_view collection) {
 }
 
 std::string CodeKind(std::string_view typeLetter, std::string_view collection, char baseLetter) {
-    const std::string letter = text::oemToAnsi(typeLetter);
-    const long long n = LeadingNumber(collection);
     switch (baseLetter) {
         case '1':
         case '9':
@@ -36,6 +34,9 @@ std::string CodeKind(std::string_view typeLetter, std::string_view collection, c
         case 'M':
             return kKindM;
         case 'G': {
+            // Only this base looks at the letter and the collection.
+            const std::string letter = text::oemToAnsi(typeLetter);
+            const long long n = LeadingNumber(collection);
             const bool isIe = letter == std::string(1, detail::kCapitalIe1251);
             const bool isTse = letter == std::string(1, detail::kCapitalTse1251);
             if (!isIe && !isTse) return kKind9;

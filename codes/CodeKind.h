@@ -13,7 +13,8 @@ inline constexpr char kKindG[] = "G";
 inline constexpr char kKindM[] = "M";
 
 // typeLetter is code page 866; the result is one of "4", "9", "G", "M". Never fails: a base
-// letter without rules of its own gives "4".
+// letter without rules of its own gives "4". Only base letter G looks at the type letter and
+// the collection; callers may leave them empty for the other bases.
 std::string CodeKind(std::string_view typeLetter, std::string_view collection, char baseLetter);
 
 // The whole number at the start of a collection (leading blanks, an optional sign, digits);

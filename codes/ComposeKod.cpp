@@ -18,8 +18,10 @@ std::string composeFromFields(const std::string& tip, const std::string& sbor,
     if (tip.front() == detail::kCapitalA1251) return tip + text::leftTrimmed(sbor);
     if (tip.front() == detail::kCapitalLatinR) return "Раздел"_w;
 
-    const std::string joined = tip + sbor + tabl + poz;
-    if (detail::contains(joined, '.') || detail::contains(joined, ',')) return joined;
+    const auto marked = [](const std::string& s) {
+        return detail::contains(s, '.') || detail::contains(s, ',');
+    };
+    if (marked(tip) || marked(sbor) || marked(tabl) || marked(poz)) return tip + sbor + tabl + poz;
 
     std::string R = tip;
     if (sbor.empty()) return R;
@@ -29,7 +31,9 @@ std::string composeFromFields(const std::string& tip, const std::string& sbor,
         kind = kKindM;
     } else {
         const std::string collection = text::trimmed(sbor);
-        kind = CodeKind(text::ansiToOem(text::upperCase1251(tip)), collection, baseLetter);
+        kind = baseLetter == 'G'
+                   ? CodeKind(text::ansiToOem(text::upperCase1251(tip)), collection, baseLetter)
+                   : CodeKind({}, {}, baseLetter);
         R += collection;
     }
 

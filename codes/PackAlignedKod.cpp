@@ -10,7 +10,9 @@ namespace codes {
 using detail::part;
 
 std::string PackAlignedKod(std::string_view X, char baseLetter) {
-    const std::string kind = CodeKind(part(X, 1, 1), text::trimmed(part(X, 2, 7)), baseLetter);
+    const std::string kind = baseLetter == 'G'
+                                 ? CodeKind(part(X, 1, 1), text::trimmed(part(X, 2, 7)), baseLetter)
+                                 : CodeKind({}, {}, baseLetter);
     std::string P = part(X, 1, 1) + PackDigits(part(X, 2, 7));
     if (kind == kKindG) {
         P += PackDigits(part(X, 8, 9));    // section

@@ -206,41 +206,49 @@ bool MappingTables::CreateEdIzFile(const std::string& path) {
 bool MappingTables::FindKod(dbf::Table& table, const std::string& name, std::string& code) {
     if (name.empty()) return false;
     const std::string previousTag = table.selectedTag();
-    table.selectTag(kKodTag);
+    // Selecting is a search of the index's tag list; the converter keeps this tag selected.
+    const bool reselect = previousTag != kKodTag;
+    if (reselect) table.selectTag(kKodTag);
 
     bool found = false;
     std::string foundCode;
     try {
         const NamePieces pieces(name, table);
-        // First-piece rows whose code every later piece has been stored with as well.
         std::vector<StoredPiece> candidates = rowsOfPiece(table, pieces, 1);
-        for (int number = 2; number <= pieces.count() && !candidates.empty(); ++number) {
-            const std::vector<StoredPiece> rows = rowsOfPiece(table, pieces, number);
-            std::erase_if(candidates, [&rows](const StoredPiece& candidate) {
-                return std::none_of(rows.begin(), rows.end(), [&candidate](const StoredPiece& row) {
-                    return row.code == candidate.code;
-                });
-            });
-        }
-        if (!candidates.empty()) {
+        // When names share pieces, the rows stored for exactly this name decide. Such rows hold
+        // every later piece under the candidate's code, so the first of them is also what the
+        // filtering below leaves first; it is looked at first because the filtering reads every
+        // row of a piece that many names share (a common ending, say).
+        const auto whole = std::find_if(candidates.begin(), candidates.end(),
+                                        [&](const StoredPiece& candidate) {
+                                            return isWholeStoredName(table, pieces, candidate);
+                                        });
+        if (whole != candidates.end()) {
             found = true;
-            // When names share pieces, the rows stored for exactly this name decide.
-            const auto whole = std::find_if(candidates.begin(), candidates.end(),
-                                            [&](const StoredPiece& candidate) {
-                                                return isWholeStoredName(table, pieces, candidate);
-                                            });
-            foundCode = (whole != candidates.end() ? *whole : candidates.front()).code;
+            foundCode = whole->code;
+        } else {
+            // First-piece rows whose code every later piece has been stored with as well.
+            for (int number = 2; number <= pieces.count() && !candidates.empty(); ++number) {
+                const std::vector<StoredPiece> rows = rowsOfPiece(table, pieces, number);
+                std::erase_if(candidates, [&rows](const StoredPiece& candidate) {
+                    return std::none_of(rows.begin(), rows.end(), [&candidate](const StoredPiece& row) {
+                        return row.code == candidate.code;
+                    });
+                });
+            }
+            found = !candidates.empty();
+            if (found) foundCode = candidates.front().code;
         }
     } catch (...) {
         // The engine's error goes to the caller, with the table back in the order it was in
         // when that can still be done; a second error would only hide the first.
         try {
-            table.selectTag(previousTag);
+            if (reselect) table.selectTag(previousTag);
         } catch (...) {
         }
         throw;
     }
-    table.selectTag(previousTag);
+    if (reselect) table.selectTag(previousTag);
     if (found) code = foundCode;
     return found;
 }
@@ -259,7 +267,7 @@ bool MappingTables::StoreKod(dbf::Table& table, const std::string& name, const s
 
 bool MappingTables::FindEdIz(const std::string& unit, std::string& kei, std::string& coefficient) {
     dbf::Table& table = edIzTable();
-    table.selectTag(kEdIzTag);
+    if (table.selectedTag() != kEdIzTag) table.selectTag(kEdIzTag);
     table.setKey();
     table.setFieldText(kUnitField, text::trimmed(unit));
     if (!table.gotoKey()) return false;
