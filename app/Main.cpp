@@ -136,8 +136,10 @@ void TMainForm::showEvent(QShowEvent* event) {
         frame.moveCenter(screen->geometry().center());
         move(frame.topLeft());
     }
-    activateWindow();
-    raise();
+    // A desktop that keeps new windows from taking the focus would never activate this one,
+    // and the conversion would never start: start it anyway once the window has been shown
+    // for a moment.
+    QTimer::singleShot(kActivationFallbackMs, this, [this] { StartConversionOnce(); });
 }
 
 bool TMainForm::event(QEvent* event) {
@@ -148,6 +150,12 @@ bool TMainForm::event(QEvent* event) {
         QTimer::singleShot(0, this, &TMainForm::FormActivate);
     }
     return QWidget::event(event);
+}
+
+void TMainForm::StartConversionOnce() {
+    if (FActivationQueued) return;
+    FActivationQueued = true;
+    FormActivate();
 }
 
 void TMainForm::FormActivate() {

@@ -36,6 +36,8 @@ public:
     app::ConversionSession& Session() { return FSession; }
 
     static constexpr int kClientWidth = 414;
+    // How long a shown window waits for its activation before it starts all the same.
+    static constexpr int kActivationFallbackMs = 1000;
     static constexpr int kClientHeight = 100;
 
 signals:
@@ -55,6 +57,7 @@ private:
     class BarAdapter;
     void BuildLayout();
     void EndProgram();
+    void StartConversionOnce();
     std::string Caption() const;
 
     std::unique_ptr<BarAdapter> FBar;

@@ -254,3 +254,35 @@ TEST(MainForm, BarStaysFullBeyondItsRange) {
     EXPECT_EQ(w.record->positions.back(), 104);
     EXPECT_EQ(w.form->ProgressBar1->value(), 100);
 }
+
+namespace {
+
+// Plays a desktop that never activates new windows.
+class SwallowActivation : public QObject {
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        return event->type() == QEvent::WindowActivate;
+    }
+};
+
+}  // namespace
+
+TEST(MainForm, WindowThatIsNeverActivatedStartsAfterAMoment) {
+    RecordingDesktop desktop;
+    Window w;
+    SwallowActivation desktopRefusesFocus;
+    w.form->installEventFilter(&desktopRefusesFocus);
+    w.form->show();
+    waitFor([] { return false; }, TMainForm::kActivationFallbackMs / 2);
+    EXPECT_EQ(w.record->convertCalls, 0) << "the activation is waited for first";
+    ASSERT_TRUE(waitFor([&] { return w.ended; }, 5000));
+    EXPECT_EQ(w.record->convertCalls, 1);
+}
+
+TEST(MainForm, ActivatedWindowDoesNotStartASecondTimeAfterTheWait) {
+    RecordingDesktop desktop;
+    Window w;
+    ASSERT_TRUE(w.runUntilEnd());
+    waitFor([] { return false; }, TMainForm::kActivationFallbackMs + 200);
+    EXPECT_EQ(w.record->convertCalls, 1);
+}
