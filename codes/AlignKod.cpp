@@ -54,7 +54,7 @@ std::string ShapeAsPosition(std::string_view p) {
 }
 
 std::string AlignPosition(const std::string& R, std::size_t d) {
-    return ShapeAsPosition(text::trimmed(partFrom(R, d + 1)));
+    return ShapeAsPosition(detail::trimmedView(detail::partFromView(R, d + 1)));
 }
 
 std::string AlignTableAndPosition(const std::string& R, const std::string& L,
@@ -70,8 +70,8 @@ std::string AlignTableAndPosition(const std::string& R, const std::string& L,
 std::string AlignKodTail(std::size_t d, const std::string& R, const std::string& L,
                          const std::string& C, char baseLetter) {
     if (d > 0) {
-        std::string B = text::trimmed(part(R, 1, d - 1));
-        if (baseLetter != '4') return AlignTableAndPosition(R, L, C, B, d);
+        std::string B(detail::trimmedView(detail::partView(R, 1, d - 1)));
+        if (baseLetter != '4') return AlignTableAndPosition(R, L, C, std::move(B), d);
         if (B.empty()) return {};
         if (isDigit(B.front())) {
             B = rightAligned(B, kPartWidth);
@@ -82,7 +82,7 @@ std::string AlignKodTail(std::size_t d, const std::string& R, const std::string&
         if (hasTextAfter(R, d)) X += AlignPosition(R, d);
         return X;
     }
-    std::string B = text::trimmed(R);
+    std::string B(detail::trimmedView(R));
     if (B.empty()) return {};
     if (baseLetter == '4') {
         if (!isDigit(B.front())) B = B.front() + rightAligned(partFrom(B, 2), kNumberWidth);
@@ -108,31 +108,31 @@ std::string AlignKod(std::string_view code, char baseLetter, std::string& kind) 
     kind.clear();
     // The inner kind only decides the final width; it is set even where no kind is handed out.
     std::string widthKind;
-    const std::string S = text::trimmed(code);
+    const std::string_view S = detail::trimmedView(code);
     if (S.empty()) return std::string(kAlignedWidth, detail::kBlank);
 
     // A raw code (its marker anywhere) is only filled up.
     if (baseLetter == 'M') {
-        if (detail::contains(S, ',')) return filledUp(S, kAlignedWidth);
+        if (detail::contains(S, ',')) return filledUp(std::string(S), kAlignedWidth);
     } else if (detail::contains(S, '.')) {
-        return filledUp(S, baseLetter == 'G' ? kAlignedWidthG : kAlignedWidth);
+        return filledUp(std::string(S), baseLetter == 'G' ? kAlignedWidthG : kAlignedWidth);
     }
 
-    const std::string L = S.substr(0, 1);
+    const std::string L(S.substr(0, 1));
     std::string X;
     if (S.size() < 2) {
         X = L;
     } else {
-        std::string R = S.substr(1);
+        std::string R(S.substr(1));
         const std::size_t d = positionOf(R, '-');
         if (d == 0) {
             if (baseLetter != 'M') X = L + rightAligned(R, kCollectionWidth);
             widthKind = std::string(1, baseLetter);
         } else {
-            std::string C = text::trimmed(part(R, 1, d - 1));
-            kind = CodeKind(L, C, baseLetter);
+            const std::string_view collection = detail::trimmedView(detail::partView(R, 1, d - 1));
+            kind = CodeKind(L, collection, baseLetter);
             widthKind = kind;
-            C = rightAligned(C, kCollectionWidth);
+            const std::string C = rightAligned(collection, kCollectionWidth);
             if (!hasTextAfter(R, d)) {
                 X = L + C;
             } else {

@@ -11,6 +11,7 @@
 #include "text/CodePages.h"
 
 using codes::detail::part;
+using codes::detail::partView;
 
 namespace {
 
@@ -28,6 +29,12 @@ bool beginsWithO(const std::string& code) {
 bool endsWith(const std::string& s, char c) { return !s.empty() && s.back() == c; }
 
 bool isBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+// out = s with blanks behind up to width (as WString::PadRight), reusing out's memory.
+void padRightInto(std::string& out, std::string_view s, std::size_t width) {
+    out.assign(s);
+    if (out.size() < width) out.append(width - out.size(), ' ');
+}
 
 // The marker that makes a code raw by its look: "," under base letter M, "." under the others.
 char rawMarker(char baseLetter) { return baseLetter == 'M' ? ',' : '.'; }
@@ -106,10 +113,10 @@ bool ClGetKod::packKod(const std::string& code, char baseLetter, std::string& TI
     if (kind.empty()) return false;
 
     const std::string P = codes::PackAlignedKod(X, baseLetter);
-    TIP = FStr.PadRight(part(P, 1, 1), 1);
-    SBOR = FStr.PadRight(part(P, 2, 4), kPackedSborWidth);
-    TABL = FStr.PadRight(part(P, 5, 7), kPackedTablWidth);
-    POZ = FStr.PadRight(part(P, 8, 10), kPackedPozWidth);
+    padRightInto(TIP, partView(P, 1, 1), 1);
+    padRightInto(SBOR, partView(P, 2, 4), kPackedSborWidth);
+    padRightInto(TABL, partView(P, 5, 7), kPackedTablWidth);
+    padRightInto(POZ, partView(P, 8, 10), kPackedPozWidth);
 
     std::string T = text::oemToAnsi(TIP);
     T += SBOR;
@@ -118,8 +125,9 @@ bool ClGetKod::packKod(const std::string& code, char baseLetter, std::string& TI
     // Only a code that comes back unchanged from its packed form is in canonical form. The
     // formatted code is compared in code page 866, with the code's own 866 form: the two code
     // pages map every byte one to one and keep blanks and control characters as they are.
-    const std::string F = text::trimmed(codes::FormatPackedKod(T, baseLetter));
-    if (F != A || endsWith(F, '-')) {
+    const std::string formatted = codes::FormatPackedKod(T, baseLetter);
+    const std::string_view F = codes::detail::trimmedView(formatted);
+    if (F != A || (!F.empty() && F.back() == '-')) {
         TIP.clear();
         SBOR.clear();
         TABL.clear();
@@ -142,18 +150,19 @@ void ClGetKod::ExpandPackedKod(const std::string& packedTIP, const std::string& 
 
 void ClGetKod::alignedFields(const std::string& X, const std::string& kind, std::string& TIP,
                              std::string& SBOR, std::string& TABL, std::string& POZ) const {
-    TIP = part(X, 1, 1);
-    SBOR = part(X, 2, 7);
+    TIP.assign(partView(X, 1, 1));
+    SBOR.assign(partView(X, 2, 7));
     if (kind.empty()) {
         TABL.clear();
         POZ.clear();
     } else if (kind == codes::kKindG) {
         // The section and the last three digits of the four-digit table column.
-        TABL = part(X, 8, 9) + part(X, 11, 13);
-        POZ = part(X, 14, 18);
+        TABL.assign(partView(X, 8, 9));
+        TABL += partView(X, 11, 13);
+        POZ.assign(partView(X, 14, 18));
     } else {
-        TABL = part(X, 8, 12);
-        POZ = part(X, 13, 17);
+        TABL.assign(partView(X, 8, 12));
+        POZ.assign(partView(X, 13, 17));
     }
 }
 
@@ -176,7 +185,11 @@ bool ClGetKod::SplitRawKod(const std::string& code, std::string& TIP, std::strin
 bool ClGetKod::BuildKodText(const std::string& TIP, const std::string& SBOR,
                             const std::string& TABL, const std::string& POZ, char baseLetter,
                             std::string& code) const {
-    std::string J = text::trimmed(TIP + SBOR + TABL + POZ);
+    std::string joined = TIP;
+    joined += SBOR;
+    joined += TABL;
+    joined += POZ;
+    std::string J(codes::detail::trimmedView(joined));
     if (J.empty()) return false;
     if (baseLetter == 'M') {
         J = FStr.OemToAnsi(J);

@@ -55,4 +55,25 @@ inline std::size_t positionOf(std::string_view s, char c) {
 
 inline bool contains(std::string_view s, char c) { return s.find(c) != std::string_view::npos; }
 
+// The same cuts as views into s, for parts that are only looked at or copied once; the view
+// lives as long as the text it was cut from.
+inline std::string_view partView(std::string_view s, std::size_t from, std::size_t to) {
+    if (from < 1 || from > s.size() || to < from) return {};
+    const std::size_t last = to < s.size() ? to : s.size();
+    return s.substr(from - 1, last - from + 1);
+}
+
+inline std::string_view partFromView(std::string_view s, std::size_t from) {
+    if (from < 1 || from > s.size()) return {};
+    return s.substr(from - 1);
+}
+
+// s without its leading and trailing characters with codes up to 32 (as text::trimmed).
+inline std::string_view trimmedView(std::string_view s) {
+    std::size_t first = 0, last = s.size();
+    while (first < last && static_cast<unsigned char>(s[first]) <= 32) ++first;
+    while (last > first && static_cast<unsigned char>(s[last - 1]) <= 32) --last;
+    return s.substr(first, last - first);
+}
+
 }  // namespace codes::detail

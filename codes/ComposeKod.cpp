@@ -30,7 +30,7 @@ std::string composeFromFields(const std::string& tip, const std::string& sbor,
         R += text::trimmed(part(sbor, 1, 2)) + "." + text::trimmed(part(sbor, 3, 6));
         kind = kKindM;
     } else {
-        const std::string collection = text::trimmed(sbor);
+        const std::string_view collection = detail::trimmedView(sbor);
         kind = baseLetter == 'G'
                    ? CodeKind(text::ansiToOem(text::upperCase1251(tip)), collection, baseLetter)
                    : CodeKind({}, {}, baseLetter);
@@ -38,15 +38,24 @@ std::string composeFromFields(const std::string& tip, const std::string& sbor,
     }
 
     if (tabl.empty()) return R;
-    const std::string T = text::trimmed(tabl);
+    const std::string_view T = detail::trimmedView(tabl);
+    R += '-';
     if (kind == kKindG) {
         // The section is the first two characters of the field, the table the next three.
-        R += "-" + part(T, 1, 2) + "-" + part(T, 3, 5);
+        R += detail::partView(T, 1, 2);
+        R += '-';
+        R += detail::partView(T, 3, 5);
     } else {
         // A prefix letter stays next to its number; the blanks between them go.
-        R += "-" + part(T, 1, 1) + text::leftTrimmed(partFrom(T, 2));
+        R += detail::partView(T, 1, 1);
+        std::string_view number = detail::partFromView(T, 2);
+        while (!number.empty() && static_cast<unsigned char>(number.front()) <= 32) number.remove_prefix(1);
+        R += number;
     }
-    if (!poz.empty()) R += "-" + text::trimmed(poz);
+    if (!poz.empty()) {
+        R += '-';
+        R += detail::trimmedView(poz);
+    }
     return R;
 }
 
@@ -57,8 +66,9 @@ std::string ComposeKod(std::string_view TIP, std::string_view SBOR, std::string_
     const std::string tip = text::oemToAnsi(TIP);
     if (tip.empty()) return {};
     const char base = baseLetter.empty() ? '\0' : baseLetter.front();
-    return text::trimmed(composeFromFields(tip, text::oemToAnsi(SBOR), text::oemToAnsi(TABL),
-                                           text::oemToAnsi(POZ), base));
+    const std::string composed = composeFromFields(tip, text::oemToAnsi(SBOR), text::oemToAnsi(TABL),
+                                                   text::oemToAnsi(POZ), base);
+    return std::string(detail::trimmedView(composed));
 }
 
 }  // namespace codes

@@ -23,7 +23,9 @@ constexpr std::string_view kBlankPrefixAndNumber = " \x11\x11";
 
 // A number of four packed digits followed by its suffix character, trimmed.
 std::string numberAndSuffix(std::string_view packedPart) {
-    return text::trimmed(UnpackDigits(part(packedPart, 1, 2), 4) + part(packedPart, 3, 3));
+    std::string digits = UnpackDigits(detail::partView(packedPart, 1, 2), 4);
+    digits += detail::partView(packedPart, 3, 3);
+    return std::string(detail::trimmedView(digits));
 }
 
 std::string positionAfterTable(std::string R, std::string_view Z) {
@@ -44,16 +46,16 @@ std::string FormatTableAndPosition(std::string R, std::string_view B, std::strin
 }
 
 std::string FormatPackedKod(std::string_view P, char baseLetter) {
-    const std::string typeLetter = part(P, 1, 1);
+    const std::string_view typeLetter = detail::partView(P, 1, 1);
     const std::string F = text::ansiToOem(typeLetter);
-    const std::string Q = part(P, 2, 4);
-    const std::string B = part(P, 5, 7);
-    const std::string Z = part(P, 8, 10);
+    const std::string_view Q = detail::partView(P, 2, 4);
+    const std::string_view B = detail::partView(P, 5, 7);
+    const std::string_view Z = detail::partView(P, 8, 10);
 
     std::string R;
-    if (typeLetter == std::string(1, detail::kCapitalA1251)) {
+    if (typeLetter == std::string_view(&detail::kCapitalA1251, 1)) {
         R = F + text::leftTrimmed(UnpackDigits(Q, 6));
-    } else if (typeLetter == std::string(1, detail::kCapitalLatinR)) {
+    } else if (typeLetter == std::string_view(&detail::kCapitalLatinR, 1)) {
         R = text::ansiToOem("Раздел"_w);
     } else {
         R = F;
@@ -63,7 +65,8 @@ std::string FormatPackedKod(std::string_view P, char baseLetter) {
                      text::trimmed(UnpackDigits(part(Q, 2, 3), 4));
                 R = FormatTableAndPosition(std::move(R), B, Z);
             } else {
-                const std::string collection = text::trimmed(UnpackDigits(Q, 6));
+                const std::string digits = UnpackDigits(Q, 6);
+                const std::string_view collection = detail::trimmedView(digits);
                 const std::string kind = CodeKind(F, collection, baseLetter);
                 R += collection;
                 if (kind == kKind4) {

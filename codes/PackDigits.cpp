@@ -36,12 +36,11 @@ std::string PackDigits(std::string_view s) {
 }
 
 std::string UnpackDigits(std::string_view packed, std::size_t n) {
-    std::string s;
-    s.reserve(n);
+    std::string s(n, ' ');
     for (std::size_t i = 0; i < n; ++i) {
         const std::size_t k = i / 2;
         const unsigned char byte = k < packed.size() ? static_cast<unsigned char>(packed[k]) : 0;
-        s += NibbleCharacter(i % 2 == 0 ? byte >> 4 : byte & 0x0F);
+        s[i] = NibbleCharacter(i % 2 == 0 ? byte >> 4 : byte & 0x0F);
     }
     return s;
 }
