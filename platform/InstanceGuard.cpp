@@ -34,10 +34,14 @@ InstanceGuard::InstanceGuard(const std::string& name) {
     fd_ = ::open(lockFilePath(name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd_ < 0) return;
     struct stat st {};
-    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+    // A file another user made first (in a shared temporary folder) is not ours to lock: they
+    // could hold it and keep the program from ever starting.
+    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) {
         release();
         return;
     }
+    // Nobody else needs to open it; a file left open to others is closed to them.
+    if ((st.st_mode & 077) != 0) ::fchmod(fd_, 0600);
     // A lock belongs to the open file description, so a second guard of the same process
     // conflicts just as another process does.
     int result;

@@ -186,3 +186,26 @@ TEST(InstanceGuard, LockPathThatIsAFolderLeavesTheGuardUnavailable) {
     EXPECT_EQ(guard.state(), InstanceGuard::State::Unavailable);
     EXPECT_FALSE(guard.alreadyRunning());
 }
+
+TEST(InstanceGuard, ExistingLockFileOpenToOthersIsClosedToThem) {
+    RuntimeFolder runtime;
+    const std::string lock = runtime.folder().file("Konvika.lock");
+    testing_support::writeFileBytes(lock, "");
+    ASSERT_EQ(::chmod(lock.c_str(), 0666), 0);
+    InstanceGuard guard("Konvika");
+    EXPECT_EQ(guard.state(), InstanceGuard::State::Acquired);
+    struct stat st {};
+    ASSERT_EQ(::stat(lock.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+TEST(InstanceGuard, LockFileOfAnotherUserIsNotUsed) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to give a file to another user";
+    RuntimeFolder runtime;
+    const std::string lock = runtime.folder().file("Konvika.lock");
+    testing_support::writeFileBytes(lock, "");
+    ASSERT_EQ(::chown(lock.c_str(), 65534, 65534), 0);
+    InstanceGuard guard("Konvika");
+    EXPECT_EQ(guard.state(), InstanceGuard::State::Unavailable);
+    EXPECT_FALSE(guard.alreadyRunning()) << "another user's file does not stop the program";
+}
