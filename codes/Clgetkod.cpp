@@ -125,7 +125,7 @@ bool ClGetKod::packKod(const std::string& code, char baseLetter, std::string& TI
     // Only a code that comes back unchanged from its packed form is in canonical form. The
     // formatted code is compared in code page 866, with the code's own 866 form: the two code
     // pages map every byte one to one and keep blanks and control characters as they are.
-    const std::string formatted = codes::FormatPackedKod(T, baseLetter);
+    const std::string formatted = codes::FormatPackedKodText(T, baseLetter);
     const std::string_view F = codes::detail::trimmedView(formatted);
     if (F != A || (!F.empty() && F.back() == '-')) {
         TIP.clear();

@@ -21,6 +21,11 @@ constexpr std::string_view kBlankNumberAndSuffix = "\x11\x11 ";
 // A blank table of kind 4: a blank prefix and two blank bytes.
 constexpr std::string_view kBlankPrefixAndNumber = " \x11\x11";
 
+std::string_view leftTrimmedView(std::string_view s) {
+    while (!s.empty() && static_cast<unsigned char>(s.front()) <= 32) s.remove_prefix(1);
+    return s;
+}
+
 // A number of four packed digits followed by its suffix character, trimmed.
 std::string numberAndSuffix(std::string_view packedPart) {
     std::string digits = UnpackDigits(detail::partView(packedPart, 1, 2), 4);
@@ -46,6 +51,10 @@ std::string FormatTableAndPosition(std::string R, std::string_view B, std::strin
 }
 
 std::string FormatPackedKod(std::string_view P, char baseLetter) {
+    return detail::filledUp(FormatPackedKodText(P, baseLetter), kFormattedWidth);
+}
+
+std::string FormatPackedKodText(std::string_view P, char baseLetter) {
     const std::string_view typeLetter = detail::partView(P, 1, 1);
     const std::string F = text::ansiToOem(typeLetter);
     const std::string_view Q = detail::partView(P, 2, 4);
@@ -72,8 +81,9 @@ std::string FormatPackedKod(std::string_view P, char baseLetter) {
                 if (kind == kKind4) {
                     if (B != kBlankPrefixAndNumber) {
                         R += '-';
-                        R += text::leftTrimmed(part(B, 1, 1));
-                        R += text::leftTrimmed(UnpackDigits(part(B, 2, 3), 4));
+                        R += leftTrimmedView(detail::partView(B, 1, 1));
+                        const std::string number = UnpackDigits(detail::partView(B, 2, 3), 4);
+                        R += leftTrimmedView(number);
                         R = positionAfterTable(std::move(R), Z);
                     }
                 } else if (kind == kKindG) {
@@ -90,7 +100,7 @@ std::string FormatPackedKod(std::string_view P, char baseLetter) {
             }
         }
     }
-    return detail::filledUp(std::move(R), kFormattedWidth);
+    return R;
 }
 
 }  // namespace codes

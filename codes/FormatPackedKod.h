@@ -13,6 +13,8 @@ inline constexpr std::size_t kFormattedWidth = 19;
 // packed: the type letter in Windows-1251 (callers convert it back before the call), the rest
 // as packed. Result: code text in code page 866.
 std::string FormatPackedKod(std::string_view packed, char baseLetter);
+// The same text without the blanks that fill it up to kFormattedWidth.
+std::string FormatPackedKodText(std::string_view packed, char baseLetter);
 
 // Appends the table and position parts (each three packed characters: two packed bytes and a
 // suffix) to the text built so far; a blank table ends the text, a blank position is left out.

@@ -1,4 +1,5 @@
 // The record loop over one source table and the writer of one output price record.
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -19,7 +20,7 @@ bool TKonvika::ProcessTable(const char* const* records, int count) {
         while (!raw.empty() && static_cast<unsigned char>(raw.back()) <= 32) raw.remove_suffix(1);
         if (raw.empty()) continue;
         // Without parentheses the cleaning is the trimming just done.
-        if (raw.find_first_of("()") == std::string_view::npos) {
+        if (std::none_of(raw.begin(), raw.end(), [](char c) { return c == '(' || c == ')'; })) {
             record.assign(raw);
         } else {
             record = RemoveChars(std::string(raw), "(");
