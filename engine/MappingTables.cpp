@@ -110,6 +110,16 @@ std::vector<StoredPiece> rowsOfPiece(dbf::Table& table, const NamePieces& name, 
     return rows;
 }
 
+// The row an exact seek of (piece, number) stands on: the first of rowsOfPiece.
+bool firstRowOfPiece(dbf::Table& table, const NamePieces& name, int number, StoredPiece& row) {
+    table.setKey();
+    table.setFieldText(kNameField, name.piece(number));
+    table.setFieldText(kPieceField, std::to_string(number));
+    if (!table.gotoKey()) return false;
+    row = {table.recordNumber(), table.fieldText(kKodField)};
+    return true;
+}
+
 // StoreKod appends the pieces of one name one after the other, so the rows of a name follow
 // its first row in the file. True when the rows after `first` hold exactly this name: its
 // remaining pieces under the same code, and no further piece of a longer name.
@@ -214,7 +224,13 @@ bool MappingTables::FindKod(dbf::Table& table, const std::string& name, std::str
     std::string foundCode;
     try {
         const NamePieces pieces(name, table);
-        std::vector<StoredPiece> candidates = rowsOfPiece(table, pieces, 1);
+        // Mostly the first row of the first piece starts the rows stored for exactly this
+        // name; then it is the answer and no other row needs to be read.
+        StoredPiece first;
+        const bool any = firstRowOfPiece(table, pieces, 1, first);
+        const bool firstIsWhole = any && isWholeStoredName(table, pieces, first);
+        std::vector<StoredPiece> candidates;
+        if (any && !firstIsWhole) candidates = rowsOfPiece(table, pieces, 1);
         // When names share pieces, the rows stored for exactly this name decide. Such rows hold
         // every later piece under the candidate's code, so the first of them is also what the
         // filtering below leaves first; it is looked at first because the filtering reads every
@@ -223,7 +239,10 @@ bool MappingTables::FindKod(dbf::Table& table, const std::string& name, std::str
                                         [&](const StoredPiece& candidate) {
                                             return isWholeStoredName(table, pieces, candidate);
                                         });
-        if (whole != candidates.end()) {
+        if (firstIsWhole) {
+            found = true;
+            foundCode = first.code;
+        } else if (whole != candidates.end()) {
             found = true;
             foundCode = whole->code;
         } else {
