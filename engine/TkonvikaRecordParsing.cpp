@@ -16,8 +16,9 @@ namespace {
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 // A plain decimal integer, optionally signed and surrounded by blanks; anything else fails.
-std::optional<int> integerValue(const std::string& textValue) {
-    const std::string value = text::trimmed(textValue);
+std::optional<int> integerValue(std::string_view value) {
+    while (!value.empty() && static_cast<unsigned char>(value.front()) <= 32) value.remove_prefix(1);
+    while (!value.empty() && static_cast<unsigned char>(value.back()) <= 32) value.remove_suffix(1);
     const char* begin = value.data();
     const char* end = begin + value.size();
     if (begin != end && *begin == '+') ++begin;
@@ -28,7 +29,7 @@ std::optional<int> integerValue(const std::string& textValue) {
 }
 
 // Characters from..to (1-based, inclusive) of s, as far as s reaches.
-std::string characters(const std::string& s, std::size_t from, std::size_t to) {
+std::string_view characters(std::string_view s, std::size_t from, std::size_t to) {
     if (from > s.size()) return {};
     return s.substr(from - 1, to - from + 1);
 }
@@ -58,30 +59,39 @@ bool TKonvika::ReformatSourceCode(std::string& code) const {
     const std::size_t dash = code.find('-');
     if (dash == 2 || dash == 3) code.erase(dash, 1);  // the dash at position 3 or 4
 
-    std::string u = code;
-    std::string tail;
+    const std::string_view u(code);
+    std::string_view tail;
+    std::size_t n = u.size();
     const std::size_t tailDash = u.find('-');
     if (tailDash != std::string::npos && tailDash >= 5) {  // the first dash at position 6 or later
         tail = u.substr(tailDash + 1);
-        u.erase(tailDash);
+        n = tailDash;
     }
-    const std::size_t n = u.size();
     if (n < 5) return false;
 
-    std::string head, mid;
+    const std::string_view number = u.substr(0, n);
+    std::string_view head, mid;
     if (n == 5) {
-        head = characters(u, 1, 1);
-        mid = characters(u, 2, 5);
+        head = characters(number, 1, 1);
+        mid = characters(number, 2, 5);
     } else if (n == 6) {
-        head = characters(u, 1, 2);
-        mid = characters(u, 3, 6);
+        head = characters(number, 1, 2);
+        mid = characters(number, 3, 6);
     } else {
-        head = characters(u, 1, 3);
-        mid = characters(u, 4, 7);
-        if (tailDash == std::string::npos || tailDash < 5) tail = characters(u, 8, 13);
+        head = characters(number, 1, 3);
+        mid = characters(number, 4, 7);
+        if (tailDash == std::string::npos || tailDash < 5) tail = characters(number, 8, 13);
     }
-    code = head + "-" + mid;
-    if (!tail.empty()) code += "-" + tail;
+    std::string rebuilt;
+    rebuilt.reserve(head.size() + mid.size() + tail.size() + 2);
+    rebuilt += head;
+    rebuilt += '-';
+    rebuilt += mid;
+    if (!tail.empty()) {
+        rebuilt += '-';
+        rebuilt += tail;
+    }
+    code = std::move(rebuilt);
     return true;
 }
 
@@ -103,7 +113,7 @@ bool TKonvika::ParseRecord(const std::string& record, char separator, std::strin
     if (!fields[1].empty()) {
         std::string source(fields[1]);
         ReformatSourceCode(source);
-        const std::optional<int> type = integerValue(std::string(fields[0]));
+        const std::optional<int> type = integerValue(fields[0]);
         if (!type) return false;
         // A type without a letter gives the code alone; looking it up must not grow the map.
         const auto letter = FTypeLetters.find(*type);
