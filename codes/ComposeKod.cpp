@@ -12,18 +12,23 @@ using detail::partFrom;
 
 namespace {
 
-std::string composeFromFields(const std::string& tip, const std::string& sbor,
-                              const std::string& tabl, const std::string& poz,
-                              char baseLetter) {
-    if (tip.front() == detail::kCapitalA1251) return tip + text::leftTrimmed(sbor);
+std::string composeFromFields(std::string_view tip, std::string_view sbor, std::string_view tabl,
+                              std::string_view poz, char baseLetter) {
+    if (tip.front() == detail::kCapitalA1251) return std::string(tip) + text::leftTrimmed(sbor);
     if (tip.front() == detail::kCapitalLatinR) return "Раздел"_w;
 
-    const auto marked = [](const std::string& s) {
+    const auto marked = [](std::string_view s) {
         return detail::contains(s, '.') || detail::contains(s, ',');
     };
-    if (marked(tip) || marked(sbor) || marked(tabl) || marked(poz)) return tip + sbor + tabl + poz;
+    if (marked(tip) || marked(sbor) || marked(tabl) || marked(poz)) {
+        std::string joined(tip);
+        joined += sbor;
+        joined += tabl;
+        joined += poz;
+        return joined;
+    }
 
-    std::string R = tip;
+    std::string R(tip);
     if (sbor.empty()) return R;
     std::string kind;
     if (baseLetter == 'M') {
@@ -63,11 +68,23 @@ std::string composeFromFields(const std::string& tip, const std::string& sbor,
 
 std::string ComposeKod(std::string_view TIP, std::string_view SBOR, std::string_view TABL,
                        std::string_view POZ, std::string_view baseLetter) {
-    const std::string tip = text::oemToAnsi(TIP);
+    // Digits, blanks and dashes are the same bytes in both code pages: only a field with other
+    // characters needs converting.
+    const auto ansi = [](std::string_view oem, std::string& converted) -> std::string_view {
+        for (const char c : oem) {
+            if (static_cast<unsigned char>(c) >= 0x80) {
+                converted = text::oemToAnsi(oem);
+                return converted;
+            }
+        }
+        return oem;
+    };
+    std::string tipText, sborText, tablText, pozText;
+    const std::string_view tip = ansi(TIP, tipText);
     if (tip.empty()) return {};
     const char base = baseLetter.empty() ? '\0' : baseLetter.front();
-    const std::string composed = composeFromFields(tip, text::oemToAnsi(SBOR), text::oemToAnsi(TABL),
-                                                   text::oemToAnsi(POZ), base);
+    const std::string composed =
+        composeFromFields(tip, ansi(SBOR, sborText), ansi(TABL, tablText), ansi(POZ, pozText), base);
     return std::string(detail::trimmedView(composed));
 }
 
