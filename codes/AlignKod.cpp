@@ -24,6 +24,16 @@ constexpr std::size_t kNumberWidth = 4;
 constexpr std::size_t kPartWidth = 5;  // number and suffix, or prefix and number
 constexpr std::size_t kShortSection = 2;
 
+// L + C + B in one piece, with room for the rest of an aligned form.
+std::string joined(const std::string& L, const std::string& C, const std::string& B) {
+    std::string X;
+    X.reserve(kAlignedWidthG);
+    X += L;
+    X += C;
+    X += B;
+    return X;
+}
+
 // Something follows position d of R.
 bool hasTextAfter(const std::string& R, std::size_t d) { return R.size() > d; }
 
@@ -62,7 +72,7 @@ std::string AlignTableAndPosition(const std::string& R, const std::string& L,
     if (B.empty()) return {};
     if (isDigit(B.back()) && B.size() < kPartWidth) B += detail::kBlank;
     B = rightAligned(B, kPartWidth);
-    std::string X = L + C + B;
+    std::string X = joined(L, C, B);
     if (hasTextAfter(R, d)) X += AlignPosition(R, d);
     return X;
 }
@@ -78,7 +88,7 @@ std::string AlignKodTail(std::size_t d, const std::string& R, const std::string&
         } else {
             B = B.front() + rightAligned(partFrom(B, 2), kNumberWidth);
         }
-        std::string X = L + C + B;
+        std::string X = joined(L, C, B);
         if (hasTextAfter(R, d)) X += AlignPosition(R, d);
         return X;
     }
@@ -89,7 +99,7 @@ std::string AlignKodTail(std::size_t d, const std::string& R, const std::string&
     } else if (isDigit(B.back())) {
         B += detail::kBlank;
     }
-    return L + C + rightAligned(B, kPartWidth);
+    return joined(L, C, rightAligned(B, kPartWidth));
 }
 
 std::string AlignKodTailM(const std::string& R, const std::string& L, std::string C,
