@@ -41,14 +41,15 @@ bool hasTextAfter(const std::string& R, std::size_t d) { return R.size() > d; }
 std::string alignTailG(std::string R, const std::string& L, const std::string& C) {
     const std::size_t d2 = positionOf(R, '-');
     if (d2 == 0) return L + C + R;
-    std::string E = text::trimmed(part(R, 1, d2 - 1));
+    std::string E(detail::trimmedView(detail::partView(R, 1, d2 - 1)));
     if (E.size() < kShortSection) E.insert(E.begin(), detail::kBlank);
     if (!hasTextAfter(R, d2)) return L + C + E;
     R = partFrom(R, d2 + 1);
     const std::size_t d3 = positionOf(R, '-');
     if (d3 > 0) {
-        const std::string B = rightAligned(text::trimmed(part(R, 1, d3 - 1)), kNumberWidth);
-        std::string X = L + C + E + B;
+        const std::string B = rightAligned(detail::trimmedView(detail::partView(R, 1, d3 - 1)), kNumberWidth);
+        std::string X = joined(L, C, E);
+        X += B;
         if (hasTextAfter(R, d3)) X += AlignPosition(R, d3);
         return X;
     }
@@ -106,8 +107,11 @@ std::string AlignKodTailM(const std::string& R, const std::string& L, std::strin
                           char baseLetter) {
     const std::size_t p = positionOf(C, '.');
     if (p > 0) {
-        C = rightAligned(text::trimmed(part(C, 1, p - 1)), kCollectionFirstPartWidth) +
-            rightAligned(text::trimmed(partFrom(C, p + 1)), kCollectionSecondPartWidth);
+        std::string aligned = rightAligned(detail::trimmedView(detail::partView(C, 1, p - 1)),
+                                           kCollectionFirstPartWidth);
+        aligned += rightAligned(detail::trimmedView(detail::partFromView(C, p + 1)),
+                                kCollectionSecondPartWidth);
+        C = std::move(aligned);
     } else {
         C = rightAligned(C, kCollectionWidth);
     }

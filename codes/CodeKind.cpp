@@ -34,11 +34,13 @@ std::string CodeKind(std::string_view typeLetter, std::string_view collection, c
         case 'M':
             return kKindM;
         case 'G': {
-            // Only this base looks at the letter and the collection.
-            const std::string letter = text::oemToAnsi(typeLetter);
+            // Only this base looks at the letter and the collection. The code pages map byte
+            // to byte, so the letter is compared in code page 866.
+            static const std::string ie = text::ansiToOem(std::string_view(&detail::kCapitalIe1251, 1));
+            static const std::string tse = text::ansiToOem(std::string_view(&detail::kCapitalTse1251, 1));
             const long long n = LeadingNumber(collection);
-            const bool isIe = letter == std::string(1, detail::kCapitalIe1251);
-            const bool isTse = letter == std::string(1, detail::kCapitalTse1251);
+            const bool isIe = typeLetter == ie;
+            const bool isTse = typeLetter == tse;
             if (!isIe && !isTse) return kKind9;
             if (isIe && n >= 51 && n <= 69) return kKind9;
             if (n > 8000) return kKind9;

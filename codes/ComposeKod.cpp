@@ -32,7 +32,9 @@ std::string composeFromFields(std::string_view tip, std::string_view sbor, std::
     if (sbor.empty()) return R;
     std::string kind;
     if (baseLetter == 'M') {
-        R += text::trimmed(part(sbor, 1, 2)) + "." + text::trimmed(part(sbor, 3, 6));
+        R += detail::trimmedView(detail::partView(sbor, 1, 2));
+        R += '.';
+        R += detail::trimmedView(detail::partView(sbor, 3, 6));
         kind = kKindM;
     } else {
         const std::string_view collection = detail::trimmedView(sbor);

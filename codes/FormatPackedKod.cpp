@@ -70,8 +70,11 @@ std::string FormatPackedKodText(std::string_view P, char baseLetter) {
         R = F;
         if (Q != kBlankCollection) {
             if (baseLetter == 'M') {
-                R += text::trimmed(UnpackDigits(part(Q, 1, 1), 2)) + "." +
-                     text::trimmed(UnpackDigits(part(Q, 2, 3), 4));
+                const std::string first = UnpackDigits(detail::partView(Q, 1, 1), 2);
+                const std::string second = UnpackDigits(detail::partView(Q, 2, 3), 4);
+                R += detail::trimmedView(first);
+                R += '.';
+                R += detail::trimmedView(second);
                 R = FormatTableAndPosition(std::move(R), B, Z);
             } else {
                 const std::string digits = UnpackDigits(Q, 6);
