@@ -61,8 +61,16 @@ private:
 class Process {
 public:
     Process(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv) {
+        // A variable given here replaces the inherited one: with both, the child would read
+        // whichever comes first (the test command itself runs with QT_QPA_PLATFORM set).
+        auto nameOf = [](const std::string& entry) { return entry.substr(0, entry.find('=')); };
         std::vector<std::string> env;
-        for (char** e = environ; *e != nullptr; ++e) env.emplace_back(*e);
+        for (char** e = environ; *e != nullptr; ++e) {
+            const std::string entry(*e);
+            bool replaced = false;
+            for (const std::string& extra : extraEnv) replaced = replaced || nameOf(extra) == nameOf(entry);
+            if (!replaced) env.push_back(entry);
+        }
         for (const std::string& e : extraEnv) env.push_back(e);
         std::vector<char*> args, envp;
         for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
