@@ -68,6 +68,9 @@ public:
     }
 
     int count() const { return count_; }
+    // A name no longer than a piece is its own first piece.
+    bool fitsOnePiece() const { return name_.size() <= width_; }
+    const std::string& whole() const { return name_; }
     // Piece 1, 2, ... as the field holds it.
     std::string piece(int number) const {
         return name_.substr(static_cast<std::size_t>(number - 1) * width_, width_);
@@ -113,7 +116,10 @@ std::vector<StoredPiece> rowsOfPiece(dbf::Table& table, const NamePieces& name, 
 // The row an exact seek of (piece, number) stands on: the first of rowsOfPiece.
 bool firstRowOfPiece(dbf::Table& table, const NamePieces& name, int number, StoredPiece& row) {
     table.setKey();
-    table.setFieldText(kNameField, name.piece(number));
+    if (number == 1 && name.fitsOnePiece())
+        table.setFieldText(kNameField, name.whole());
+    else
+        table.setFieldText(kNameField, name.piece(number));
     table.setFieldText(kPieceField, std::to_string(number));
     if (!table.gotoKey()) return false;
     row = {table.recordNumber(), table.fieldText(kKodField)};
