@@ -11,16 +11,6 @@ namespace {
 
 bool isNumeric(char type) { return type == 'N' || type == 'F'; }
 
-std::string trimBlanks(std::string s, bool leading) {
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.pop_back();
-    if (leading) {
-        std::size_t i = 0;
-        while (i < s.size() && s[i] == ' ') ++i;
-        s.erase(0, i);
-    }
-    return s;
-}
-
 // Adds one to a string of decimal digits; true when it carried out of the first digit.
 bool incrementDigits(std::string& digits) {
     for (std::size_t i = digits.size(); i-- > 0;) {
@@ -36,20 +26,40 @@ bool incrementDigits(std::string& digits) {
 }  // namespace
 
 std::string readFieldText(const FieldDef& field, const char* bytes) {
-    return trimBlanks(std::string(bytes, static_cast<std::size_t>(field.width)), isNumeric(field.type));
+    // Cut in the record, so that the text is made once, at its final length.
+    std::size_t end = static_cast<std::size_t>(field.width);
+    while (end > 0 && (bytes[end - 1] == ' ' || bytes[end - 1] == '\0')) --end;
+    std::size_t begin = 0;
+    if (isNumeric(field.type))
+        while (begin < end && bytes[begin] == ' ') ++begin;
+    return std::string(bytes + begin, end - begin);
 }
 
 bool formatNumber(const std::string& value, int width, int decimals, std::string& out) {
+    std::string text;
+    if (!numberText(value, width, decimals, text)) return false;
+    out.assign(static_cast<std::size_t>(width) - text.size(), ' ');
+    out += text;
+    return true;
+}
+
+// The numeric text of formatNumber without the blanks in front; false as there.
+bool numberText(const std::string& value, int width, int decimals, std::string& text) {
     std::size_t i = 0;
     const std::size_t n = value.size();
     while (i < n && value[i] == ' ') ++i;
     bool negative = false;
     if (i < n && (value[i] == '-' || value[i] == '+')) negative = value[i++] == '-';
     std::string whole, fraction;
-    while (i < n && value[i] >= '0' && value[i] <= '9') whole += value[i++];
+    const auto digitsFrom = [&value, &i, n](std::string& digits) {
+        const std::size_t start = i;
+        while (i < n && value[i] >= '0' && value[i] <= '9') ++i;
+        digits.assign(value, start, i - start);
+    };
+    digitsFrom(whole);
     if (i < n && value[i] == '.') {
         ++i;
-        while (i < n && value[i] >= '0' && value[i] <= '9') fraction += value[i++];
+        digitsFrom(fraction);
     }
     while (i < n && value[i] == ' ') ++i;
     if (i != n || (whole.empty() && fraction.empty())) return false;
@@ -70,16 +80,14 @@ bool formatNumber(const std::string& value, int width, int decimals, std::string
     else
         whole.erase(0, firstNonZero);
     const bool zero = whole == "0" && fraction.find_first_not_of('0') == std::string::npos;
-    std::string text;
+    text.clear();
     if (negative && !zero) text += '-';
     text += whole;
     if (keep > 0) {
         text += '.';
         text += fraction;
     }
-    if (text.size() > static_cast<std::size_t>(width)) return false;
-    out = std::string(static_cast<std::size_t>(width) - text.size(), ' ') + text;
-    return true;
+    return text.size() <= static_cast<std::size_t>(width);
 }
 
 namespace {
@@ -117,12 +125,15 @@ void writeFieldText(const FieldDef& field, const std::string& value, char* bytes
         std::memset(bytes, ' ', width);
         return;
     }
-    std::string formatted;
-    if (!formatNumber(value, field.width, field.decimals, formatted))
+    std::string text;
+    if (!numberText(value, field.width, field.decimals, text))
         raise("Значение \""_w + value + "\" не подходит для числового поля \""_w + field.name + "\" (" +
                   std::to_string(field.width) + "," + std::to_string(field.decimals) + ").",
               path);
-    std::memcpy(bytes, formatted.data(), width);
+    // Right-aligned straight into the record.
+    const std::size_t blanks = width - text.size();
+    std::memset(bytes, ' ', blanks);
+    std::memcpy(bytes + blanks, text.data(), text.size());
 }
 
 }  // namespace dbf

@@ -21,5 +21,7 @@ void writeFieldText(const FieldDef& field, const std::string& value, char* bytes
 // The numeric text as stored in a field of this width and these decimals, or nothing when it
 // is not a number or does not fit.
 bool formatNumber(const std::string& value, int width, int decimals, std::string& out);
+// The same text without the blanks in front of it.
+bool numberText(const std::string& value, int width, int decimals, std::string& text);
 
 }  // namespace dbf

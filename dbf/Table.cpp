@@ -24,9 +24,10 @@ using platform::FileHandle;
 // Records read ahead at once during physical scans.
 constexpr std::size_t kReadAheadBytes = 64 * 1024;
 // A table whose records take at most this many bytes is held in memory while open (read once
-// at open, grown by every post), so seeks in a mapping table never wait for the disk. Records
-// never change once posted.
-constexpr std::uint64_t kImageBytes = 8 * 1024 * 1024;
+// at open, grown by every post to a table with an index), so seeks in a mapping table never
+// wait for the disk: a code mapping table of 100,000 rows takes about 11 MB. Records never
+// change once posted.
+constexpr std::uint64_t kImageBytes = 16 * 1024 * 1024;
 
 bool isDeleted(const std::string& record) { return !record.empty() && record[0] == format::kRecordDeleted; }
 
@@ -51,6 +52,11 @@ public:
     bool writable = false;
     TableHeader header;
     std::unordered_map<std::string, std::size_t> fieldByName;  // upper-case names
+    // Fields are mostly named one after another in the same order (a record being filled), so
+    // the field after the one named last is tried first. It is taken only under a name that
+    // the map gives it as well (fieldByName[upper-case stored name] is the field itself).
+    std::vector<char> ownName;
+    mutable std::size_t nextField = 0;
     bool dateStamped = false;
     std::optional<std::uint32_t> liveCount;
 
@@ -66,6 +72,7 @@ public:
     std::string image;  // records 1..imageRecords end to end
     std::uint32_t imageRecords = 0;
     std::string postBuffer;
+    std::string spare;  // gotoRecord reads into it, then swaps it with the current record
 
     std::unique_ptr<ProductionIndex> index;
     bool indexDamaged = false;
@@ -100,6 +107,8 @@ public:
         indexDamaged = false;
         header = TableHeader{};
         fieldByName.clear();
+        ownName.clear();
+        nextField = 0;
         dateStamped = false;
         liveCount.reset();
         mode = Mode::Browse;
@@ -119,10 +128,16 @@ public:
     }
 
     std::size_t fieldIndex(const std::string& name) const {
+        const std::size_t next = nextField < ownName.size() ? nextField : 0;  // then the first again
+        if (next < ownName.size() && ownName[next] && header.fields[next].name == name) {
+            nextField = next + 1;
+            return next;
+        }
         auto found = fieldByName.find(name);
         if (found == fieldByName.end()) found = fieldByName.find(text::upperCase1251(name));
         if (found == fieldByName.end())
             raise("В таблице нет поля \""_w + name + "\".", active ? path : tablePath());
+        nextField = found->second + 1;
         return found->second;
     }
 
@@ -194,6 +209,9 @@ public:
         header = parseHeader(bytes, *size, path);
         for (std::size_t i = 0; i < header.fields.size(); ++i)
             fieldByName.emplace(text::upperCase1251(header.fields[i].name), i);
+        ownName.assign(header.fields.size(), 0);
+        for (std::size_t i = 0; i < header.fields.size(); ++i)
+            ownName[i] = fieldByName.at(text::upperCase1251(header.fields[i].name)) == i;
     }
 
     void openIndex() {
@@ -405,7 +423,9 @@ public:
             raise("Ошибка записи заголовка таблицы.", path);
         }
         if (liveCount) ++*liveCount;
-        if (imageRecords + 1 == number && image.size() + edit.size() <= kImageBytes) {
+        // Only a table with an index is sought in after its posts (the mapping tables); the
+        // records of a table that is only filled (the price table) need not stay in memory.
+        if (index && imageRecords + 1 == number && image.size() + edit.size() <= kImageBytes) {
             image += edit;
             imageRecords = number;
         }
@@ -627,10 +647,9 @@ void Table::gotoRecord(std::uint32_t recordNumber) {
     Impl& t = *impl_;
     t.requireActive();
     t.leaveModes();
-    std::string buffer;
-    t.load(recordNumber, false, buffer);
+    t.load(recordNumber, false, t.spare);  // the memory of an earlier record serves again
     t.current = recordNumber;
-    t.record = std::move(buffer);
+    t.record.swap(t.spare);
     t.cursorStale = t.tag.has_value();
 }
 
