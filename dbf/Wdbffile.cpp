@@ -236,6 +236,9 @@ bool WDbfFile::RemoveIndexes(const std::string& path, bool showMessages) {
         showRemovalMessage(showMessages, openFailureText(path));
         return false;
     }
+    // A file too short to hold the flag has none to clear: writing it would lengthen the file.
+    const auto size = file->size();
+    if (size && *size <= dbf::format::kHeaderProductionIndex) return true;
     const char cleared = 0;
     if (!file->writeAt(dbf::format::kHeaderProductionIndex, &cleared, 1)) {
         resetCursor();

@@ -126,7 +126,7 @@ protected:
         EXPECT_EQ(boxes.back(), "Класс WDbfFile|Ошибка при чтении файла: " + u8(path));
         std::string after = testing_support::readFileBytes(path);
         ASSERT_EQ(after.size(), tableBytes.size()) << "the table is neither cut nor deleted";
-        after[kDbfIndexFlag] = tableBytes[kDbfIndexFlag];  // the repair may clear the flag
+        if (after.size() > kDbfIndexFlag) after[kDbfIndexFlag] = tableBytes[kDbfIndexFlag];  // the repair may clear the flag
         EXPECT_EQ(after, tableBytes);
     }
 
@@ -245,8 +245,6 @@ TEST_F(CorruptFiles, CodeTableCutInTheMiddleOfARecord) {
 }
 
 TEST_F(CorruptFiles, CodeTableShorterThanItsHeaderFlagIsNotExtended) {
-    GTEST_SKIP() << "fault in the table helper: RemoveIndexes writes the index flag at offset 28 "
-                    "of a file shorter than that, which extends the file with zero bytes";
     expectTableError(kodFile(), goodTable.substr(0, 20));
     expectTableError(kodFile(), std::string());
 }
