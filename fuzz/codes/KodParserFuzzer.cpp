@@ -57,10 +57,14 @@ bool beginsWithO(const std::string& code) {
 
 // Where the trimmed fields of a valid code need not check again: trimming loses what the fixed
 // columns held, or the fields hold a point or comma and are taken for a raw code.
-bool mayFailAgain(const std::string& code, const std::string& joinedFields, char base) {
+bool mayFailAgain(const std::string& code, const std::string& joinedFields,
+                  const std::string& trimmedTABL, char base) {
     if (base == 'G' && (code[0] == '\xE5' || code[0] == '\xF6')) return true;  // small е, ц
     std::string kind;
     const std::string aligned = codes::AlignKod(text::ansiToOem(code), base, kind);
+    // A kind G table whose trimmed field keeps an inner blank (a table typed with a blank
+    // inside, such as "1 01") does not compose back into the code it came from.
+    if (kind == "G" && trimmedTABL.find(' ') != std::string::npos) return true;
     if (kind == "G") {
         const std::string table = codes::detail::part(aligned, 10, 13);
         if (std::count_if(table.begin(), table.end(), [](char c) { return c != ' '; }) < 3) {
@@ -140,7 +144,7 @@ void checkParser(const std::string& code, char base, const std::string& baseCode
         require(base == 'M' && (takenAsItStands || baseCode != "M"));
     }
     if (takenAsItStands && code.size() <= ClGetKod::kMaxKodLength) require(checked);
-    if (callerTrimmed && accepted && !mayFailAgain(code, tTIP + tSBOR + tTABL + tPOZ, base)) {
+    if (callerTrimmed && accepted && !mayFailAgain(code, tTIP + tSBOR + tTABL + tPOZ, tTABL, base)) {
         require(checked);
     }
 }
