@@ -30,6 +30,7 @@
 #include "engine/MappingTables.h"
 #include "engine/Tkonvika.h"
 #include "platform/Files.h"
+#include "tests/support/ProgramTables.h"
 #include "text/CodePages.h"
 
 namespace {
@@ -55,19 +56,7 @@ double peakRssMegabytes() {
     return usage.ru_maxrss / 1024.0;  // KiB on Linux
 }
 
-// The nine fields of the price table template, as the shipped template has them.
-const std::vector<dbf::FieldDef> kPriceFields = {
-    {"TIP", 'C', 1, 0},   {"SBOR", 'C', 6, 0},  {"TABL", 'C', 5, 0},
-    {"POZ", 'C', 5, 0},   {"KEI", 'C', 3, 0},   {"C_1", 'N', 16, 6},
-    {"C_2", 'N', 16, 6},  {"C1", 'N', 16, 6},   {"C2", 'N', 16, 6}};
-
-void createTable(const std::string& path, const std::vector<dbf::FieldDef>& fields) {
-    platform::createDirectories(platform::folderOf(path));
-    dbf::Table table;
-    table.setDatabaseName(platform::folderOf(path));
-    table.setTableName(platform::fileNameOf(path));
-    table.createTable(fields);
-}
+const std::vector<dbf::FieldDef>& kPriceFields = testing_support::priceTableFields();
 
 // Standard units (code page 866 names, as the units tables hold them).
 const char* const kStandardUnits[] = {"м", "м2", "м3", "т", "кг", "шт", "100 м", "1000 шт", "компл"};
@@ -80,7 +69,7 @@ struct MappedUnit {
 const MappedUnit kMappedUnits[] = {{"куб.м", "3", "1"}, {"тыс.шт", "6", "1000"}};
 
 void writeUnits(const std::string& folder) {
-    createTable(platform::joinPath(folder, "Ei1.dbf"), {{"ED_IZ", 'C', 40, 0}, {"KEI", 'C', 3, 0}});
+    testing_support::createEmptyTable(platform::joinPath(folder, "Ei1.dbf"), testing_support::unitsTableFields());
     dbf::Table table;
     table.setDatabaseName(folder);
     table.setTableName("Ei1.dbf");
@@ -200,7 +189,7 @@ int main(int argc, char** argv) {
     std::filesystem::remove_all(root);
     platform::createDirectories(root + "/DLL");
     platform::copyFile(GVREAD_LIBRARY_PATH, root + "/DLL/gvread.so");
-    createTable(root + "/Morvel/Shablon/Resurs/cenashab.dbf", kPriceFields);
+    testing_support::createEmptyTable(root + "/Morvel/Shablon/Resurs/cenashab.dbf", kPriceFields);
     platform::createDirectories(root + "/units");
     writeUnits(root + "/units");
     writeMappedUnits(root);

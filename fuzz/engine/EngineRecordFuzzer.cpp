@@ -19,6 +19,7 @@
 #include "engine/Tkonvika.h"
 #include "platform/Desktop.h"
 #include "platform/Files.h"
+#include "tests/support/ProgramTables.h"
 #include "text/CodePages.h"
 
 namespace {
@@ -30,14 +31,7 @@ public:
     void setCursor(platform::CursorShape) override {}
 };
 
-void createTable(const std::string& path, const std::vector<dbf::FieldDef>& fields) {
-    platform::createDirectories(platform::folderOf(path));
-    dbf::Table table;
-    table.setDatabaseName(platform::folderOf(path));
-    table.setTableName(platform::fileNameOf(path));
-    table.setExclusive(true);
-    table.createTable(fields);
-}
+using testing_support::createEmptyTable;
 
 void writeFile(const std::string& path, const std::string& bytes) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
@@ -52,13 +46,11 @@ std::string makeProgramFolder() {
     const std::string root = made;
     platform::createDirectories(root + "/DLL");
     if (!platform::copyFile(GVREAD_LIBRARY_PATH, root + "/DLL/gvread.so")) std::abort();
-    createTable(root + "/Morvel/Shablon/Resurs/cenashab.dbf",
-                {{"TIP", 'C', 1, 0}, {"SBOR", 'C', 6, 0}, {"TABL", 'C', 5, 0}, {"POZ", 'C', 5, 0},
-                 {"KEI", 'C', 3, 0}, {"C_1", 'N', 16, 6}, {"C_2", 'N', 16, 6}, {"C1", 'N', 16, 6},
-                 {"C2", 'N', 16, 6}});
+    createEmptyTable(root + "/Morvel/Shablon/Resurs/cenashab.dbf",
+                     testing_support::priceTableFields());
     for (const char* name : {"Ei1.dbf", "Ei2.dbf"}) {
         const std::string path = root + "/units/" + name;
-        createTable(path, {{"ED_IZ", 'C', 40, 0}, {"KEI", 'C', 3, 0}});
+        createEmptyTable(path, testing_support::unitsTableFields());
         dbf::Table table;
         table.setDatabaseName(root + "/units");
         table.setTableName(name);

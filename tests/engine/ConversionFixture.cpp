@@ -6,28 +6,12 @@
 #include "dbf/Table.h"
 #include "engine/Tkonvika.h"
 #include "platform/Files.h"
+#include "tests/support/ProgramTables.h"
 #include "text/CodePages.h"
 
 namespace engine_testing {
 
-namespace {
-
-const std::vector<dbf::FieldDef> kPriceFields = {
-    {"TIP", 'C', 1, 0},   {"SBOR", 'C', 6, 0},  {"TABL", 'C', 5, 0},
-    {"POZ", 'C', 5, 0},   {"KEI", 'C', 3, 0},   {"C_1", 'N', 16, 6},
-    {"C_2", 'N', 16, 6},  {"C1", 'N', 16, 6},   {"C2", 'N', 16, 6},
-};
-
-void createTable(const std::string& path, const std::vector<dbf::FieldDef>& fields) {
-    platform::createDirectories(platform::folderOf(path));
-    dbf::Table table;
-    table.setDatabaseName(platform::folderOf(path));
-    table.setTableName(platform::fileNameOf(path));
-    table.setExclusive(true);
-    table.createTable(fields);
-}
-
-}  // namespace
+using testing_support::createEmptyTable;
 
 std::string developmentReaderLibrary() { return GVREAD_LIBRARY_PATH; }
 std::string scriptedReaderLibrary() { return SCRIPTED_READER_LIBRARY_PATH; }
@@ -36,7 +20,7 @@ ProgramFolder::ProgramFolder(const std::string& readerLibrary) {
     platform::createDirectories(path("DLL"));
     if (!platform::copyFile(readerLibrary, path("DLL/gvread.so")))
         throw std::runtime_error("cannot install the reader library " + readerLibrary);
-    createTable(path("Morvel/Shablon/Resurs/cenashab.dbf"), kPriceFields);
+    createEmptyTable(path("Morvel/Shablon/Resurs/cenashab.dbf"), testing_support::priceTableFields());
     platform::createDirectories(path("out"));
     platform::createDirectories(unitsFolder());
 }
@@ -44,7 +28,7 @@ ProgramFolder::ProgramFolder(const std::string& readerLibrary) {
 void ProgramFolder::writeUnits(const std::vector<std::pair<std::string, std::string>>& units,
                                const std::string& fileName) const {
     const std::string file = platform::joinPath(unitsFolder(), fileName);
-    createTable(file, {{"ED_IZ", 'C', 40, 0}, {"KEI", 'C', 3, 0}});
+    createEmptyTable(file, testing_support::unitsTableFields());
     dbf::Table table;
     table.setDatabaseName(unitsFolder());
     table.setTableName(fileName);
