@@ -6,6 +6,7 @@
 #include <locale.h>
 
 #include "platform/Desktop.h"
+#include "platform/Files.h"
 #include "text/CodePages.h"
 
 namespace {
@@ -79,7 +80,7 @@ bool TLogFile::Open(const std::string& path, const std::string& mode) {
     binary_ = mode.find('b') != std::string::npos;
     std::string streamMode = mode;
     if (!binary_) streamMode += 'b';
-    FFile = std::fopen(path.c_str(), streamMode.c_str());
+    FFile = platform::openStream(path, streamMode.c_str());
     if (FFile == nullptr) {
         platform::showError(FDescription, FDescription + ": Не удалось открыть файл протокола "_w +
                                               path + "!");

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <exception>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -194,9 +193,7 @@ bool createTableFile(const std::string& path, const std::vector<dbf::FieldDef>& 
         platform::deleteFile(building);
         return false;
     }
-    std::error_code error;
-    std::filesystem::rename(building, path, error);
-    if (error) {
+    if (!platform::renameReplacing(building, path)) {
         platform::deleteFile(building);
         return false;
     }

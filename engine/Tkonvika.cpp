@@ -3,8 +3,6 @@
 #include "engine/Tkonvika.h"
 
 #include <cstdint>
-#include <filesystem>
-#include <system_error>
 #include <vector>
 
 #include "dbf/TablePaths.h"
@@ -17,15 +15,6 @@
 
 namespace {
 
-std::string underRoot(const std::string& root, const char* relative) {
-    return platform::joinPath(root, relative);
-}
-
-bool sameFile(const std::string& a, const std::string& b) {
-    std::error_code error;
-    return std::filesystem::equivalent(a, b, error) && !error;
-}
-
 // The output replaces the file its path names, and the opening of the output removes the index
 // named after it: neither may be a file the conversion reads or keeps (the template, the
 // source, the mapping tables with their indexes, the units table, the log). A calling program
@@ -33,9 +22,9 @@ bool sameFile(const std::string& a, const std::string& b) {
 bool namesAnyOf(const std::string& outFile, const std::vector<std::string>& kept) {
     const std::string outIndexes[] = {dbf::productionIndexPath(outFile), outFile + "x"};
     for (const std::string& file : kept) {
-        if (sameFile(outFile, file)) return true;
+        if (platform::sameFile(outFile, file)) return true;
         for (const std::string& index : outIndexes)
-            if (sameFile(index, file)) return true;
+            if (platform::sameFile(index, file)) return true;
     }
     return false;
 }
@@ -46,10 +35,10 @@ TKonvika::TKonvika() : TKonvika(platform::programFolder()) {}
 
 TKonvika::TKonvika(const std::string& programFolder)
     : FDescription("TKonvika"),
-      FTemplatePath(underRoot(programFolder, "Morvel/Shablon/Resurs/cenashab.dbf")),
-      FEdIzFile(underRoot(programFolder, "Morvel/TKonvika/edizper.dbf")),
-      FKodFile(underRoot(programFolder, "Morvel/TKonvika/kodper.dbf")),
-      FLogPath(underRoot(programFolder, "Morvel/TKonvika.log")),
+      FTemplatePath(platform::joinPath(programFolder, {"Morvel", "Shablon", "Resurs", "cenashab.dbf"})),
+      FEdIzFile(platform::joinPath(programFolder, {"Morvel", "TKonvika", "edizper.dbf"})),
+      FKodFile(platform::joinPath(programFolder, {"Morvel", "TKonvika", "kodper.dbf"})),
+      FLogPath(platform::joinPath(programFolder, {"Morvel", "TKonvika.log"})),
       FReader(programFolder),
       FMapping(FKodFile, FEdIzFile, FDbf, FDescription) {
     FTypeLetters.Clear();

@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
+
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -27,6 +29,12 @@ std::string joinPath(const std::string& folder, const std::string& name) {
     if (folder.empty()) return name;
     if (folder.back() == kPathSeparator) return folder + name;
     return folder + kPathSeparator + name;
+}
+
+std::string joinPath(const std::string& folder, std::initializer_list<std::string_view> names) {
+    std::string path = folder;
+    for (const std::string_view name : names) path = joinPath(path, std::string(name));
+    return path;
 }
 
 std::string folderOf(const std::string& path) {
@@ -59,6 +67,21 @@ bool copyFile(const std::string& from, const std::string& to) {
 }
 
 bool deleteFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+bool renameReplacing(const std::string& from, const std::string& to) {
+    return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+    struct stat first {};
+    struct stat second {};
+    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+std::FILE* openStream(const std::string& path, const char* mode) {
+    return std::fopen(path.c_str(), mode);
+}
 
 bool createDirectories(const std::string& folder) {
     if (folder.empty() || directoryExists(folder)) return true;

@@ -3,8 +3,11 @@
 // strings used as given (never quoted, never passed to a shell), results are plain bools.
 // POSIX implementation; a Win32 one can sit behind the same declarations.
 #include <cstdint>
+#include <cstdio>
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -15,6 +18,9 @@ std::string programFolder();
 
 // `folder` + separator + `name`; no separator is doubled, an empty folder gives `name`.
 std::string joinPath(const std::string& folder, const std::string& name);
+
+// `folder` joined with each name in turn: the pieces of a path below a folder.
+std::string joinPath(const std::string& folder, std::initializer_list<std::string_view> names);
 
 // Folder part of a path (without its closing separator) and the file-name part.
 std::string folderOf(const std::string& path);
@@ -28,6 +34,15 @@ bool directoryExists(const std::string& path);
 bool copyFile(const std::string& from, const std::string& to);
 
 bool deleteFile(const std::string& path);
+
+// Moves `from` to `to`, replacing an existing target in one step.
+bool renameReplacing(const std::string& from, const std::string& to);
+
+// True when both paths name one existing file (through links or different spellings).
+bool sameFile(const std::string& a, const std::string& b);
+
+// A C stream on the file, opened with an fopen mode ("wb", "ab", ...); null on failure.
+std::FILE* openStream(const std::string& path, const char* mode);
 
 // Creates every missing folder of the chain; true when the folder exists afterwards.
 bool createDirectories(const std::string& folder);
