@@ -130,3 +130,7 @@ bool TLogFile::Close() {
     FFile = nullptr;
     return true;
 }
+
+std::unique_ptr<engine::ConversionLog> engine::CreateProgramLog() {
+    return std::make_unique<TLogFile>();
+}

@@ -2,10 +2,12 @@
 // The conversion log: one entry per event, "<date> <time> - <message>" ended by a single CR.
 // A line feed inside a message is stored as CR LF (text mode). Messages are Windows-1251 bytes
 // and are written unchanged. The clock and the date/time formats can be replaced, so that
-// entries are exact in tests.
+// entries are exact in tests. The converter writes it through engine::ConversionLog.
 #include <cstdio>
 #include <memory>
 #include <string>
+
+#include "engine/ConversionLog.h"
 
 struct LogTime {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, millisecond = 0;
@@ -25,16 +27,16 @@ struct LogTimeFormats {
     static LogTimeFormats fromEnvironment();
 };
 
-class TLogFile {
+class TLogFile final : public engine::ConversionLog {
 public:
     TLogFile();
-    ~TLogFile();
+    ~TLogFile() override;
     TLogFile(const TLogFile&) = delete;
     TLogFile& operator=(const TLogFile&) = delete;
 
-    bool Open(const std::string& path, const std::string& mode);
-    bool WriteLine(const std::string& message);
-    bool Close();
+    bool Open(const std::string& path, const std::string& mode) override;
+    bool WriteLine(const std::string& message) override;
+    bool Close() override;
 
     bool IsOpen() const { return FFile != nullptr; }
     void SetClock(std::shared_ptr<const LogClock> clock) { clock_ = std::move(clock); }

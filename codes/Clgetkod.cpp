@@ -9,6 +9,7 @@
 #include "codes/FormatPackedKod.h"
 #include "codes/PackAlignedKod.h"
 #include "text/CodePages.h"
+#include "text/TextRules.h"
 
 using codes::detail::part;
 using codes::detail::partView;
@@ -27,8 +28,6 @@ bool beginsWithO(const std::string& code) {
 }
 
 bool endsWith(const std::string& s, char c) { return !s.empty() && s.back() == c; }
-
-bool isBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 32; }
 
 // out = s with blanks behind up to width (as WString::PadRight), reusing out's memory.
 void padRightInto(std::string& out, std::string_view s, std::size_t width) {
@@ -102,7 +101,7 @@ bool ClGetKod::packKod(const std::string& code, char baseLetter, std::string& TI
     SBOR.clear();
     TABL.clear();
     POZ.clear();
-    if (std::all_of(code.begin(), code.end(), isBlankOrControl)) return false;
+    if (std::all_of(code.begin(), code.end(), text::isBlankOrControl)) return false;
     // Longer codes never were normative codes of any base; they go the raw way.
     if (code.size() > kMaxKodLength) return false;
 

@@ -48,7 +48,8 @@ public:
 
     const std::string FDescription;
     text::WString FStr;
-    // The base code ("MG419"): set by the converter when a conversion starts; empty otherwise.
+    // The base code ("MG419"), public because its owner sets it per conversion: the raw marker
+    // needs the whole base code ("M" alone marks with ","), the grammar only the letter passed.
     std::string FBaseCode;
 
 private:

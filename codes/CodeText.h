@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/TextRules.h"
+
 namespace codes::detail {
 
 // Letters the grammar looks for, as Windows-1251 bytes (a test checks them against "..."_w).
@@ -18,7 +20,7 @@ inline constexpr char kCapitalLatinR = 'R';
 
 inline constexpr char kBlank = ' ';
 
-inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
+using text::isDigit;
 
 // s[from..to], positions from 1, cut short where s ends; empty when from lies beyond the end.
 inline std::string part(std::string_view s, std::size_t from, std::size_t to) {
@@ -68,12 +70,7 @@ inline std::string_view partFromView(std::string_view s, std::size_t from) {
     return s.substr(from - 1);
 }
 
-// s without its leading and trailing characters with codes up to 32 (as text::trimmed).
-inline std::string_view trimmedView(std::string_view s) {
-    std::size_t first = 0, last = s.size();
-    while (first < last && static_cast<unsigned char>(s[first]) <= 32) ++first;
-    while (last > first && static_cast<unsigned char>(s[last - 1]) <= 32) --last;
-    return s.substr(first, last - first);
-}
+using text::leftTrimmedView;
+using text::trimmedView;
 
 }  // namespace codes::detail

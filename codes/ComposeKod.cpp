@@ -55,9 +55,7 @@ std::string composeFromFields(std::string_view tip, std::string_view sbor, std::
     } else {
         // A prefix letter stays next to its number; the blanks between them go.
         R += detail::partView(T, 1, 1);
-        std::string_view number = detail::partFromView(T, 2);
-        while (!number.empty() && static_cast<unsigned char>(number.front()) <= 32) number.remove_prefix(1);
-        R += number;
+        R += detail::leftTrimmedView(detail::partFromView(T, 2));
     }
     if (!poz.empty()) {
         R += '-';

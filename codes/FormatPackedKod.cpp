@@ -21,11 +21,6 @@ constexpr std::string_view kBlankNumberAndSuffix = "\x11\x11 ";
 // A blank table of kind 4: a blank prefix and two blank bytes.
 constexpr std::string_view kBlankPrefixAndNumber = " \x11\x11";
 
-std::string_view leftTrimmedView(std::string_view s) {
-    while (!s.empty() && static_cast<unsigned char>(s.front()) <= 32) s.remove_prefix(1);
-    return s;
-}
-
 // A number of four packed digits followed by its suffix character, trimmed.
 std::string numberAndSuffix(std::string_view packedPart) {
     std::string digits = UnpackDigits(detail::partView(packedPart, 1, 2), 4);
@@ -84,9 +79,9 @@ std::string FormatPackedKodText(std::string_view P, char baseLetter) {
                 if (kind == kKind4) {
                     if (B != kBlankPrefixAndNumber) {
                         R += '-';
-                        R += leftTrimmedView(detail::partView(B, 1, 1));
+                        R += text::leftTrimmedView(detail::partView(B, 1, 1));
                         const std::string number = UnpackDigits(detail::partView(B, 2, 3), 4);
-                        R += leftTrimmedView(number);
+                        R += text::leftTrimmedView(number);
                         R = positionAfterTable(std::move(R), Z);
                     }
                 } else if (kind == kKindG) {

@@ -1,5 +1,7 @@
 #include "codes/PackDigits.h"
 
+#include "text/TextRules.h"
+
 namespace codes {
 
 namespace {
@@ -12,7 +14,7 @@ constexpr unsigned char kNibblePoint = 13;
 
 unsigned char DigitNibble(char c) {
     if (c == '-') return kNibbleDash;
-    if (c >= '0' && c <= '9') return static_cast<unsigned char>(kNibbleZero + (c - '0'));
+    if (text::isDigit(c)) return static_cast<unsigned char>(kNibbleZero + (c - '0'));
     if (c == '.') return kNibblePoint;
     return kNibbleOther;
 }

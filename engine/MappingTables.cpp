@@ -7,52 +7,18 @@
 #include <vector>
 
 #include "dbf/EngineError.h"
+#include "engine/MappingTableLayout.h"
 #include "platform/Desktop.h"
 #include "platform/Files.h"
 #include "text/CodePages.h"
 #include "text/Wastring.h"
 
-const SIndexDesc kKodIndexes[] = {
-    {"NR_IND", "NAME_SP+ROST", "NAME_SP"},
-    {"NULL", "NULL", "NULL"},
-};
-const SIndexDesc kEdIzIndexes[] = {
-    {"EZ_SP_IND", "EDIZ_SP", "EDIZ_SP"},
-    {"NULL", "NULL", "NULL"},
-};
-
 namespace {
 
-const char kKodTag[] = "NR_IND";
-const char kNameField[] = "NAME_SP";
-const char kPieceField[] = "ROST";
-const char kKodField[] = "KOD_ORN";
-const int kNameWidth = 50;
-const int kPieceNumberWidth = 2;
-const int kKodWidth = 60;
-// Only the first 20 pieces (1000 characters) of a name are kept.
-const int kMaxPieces = 20;
-
-const char kEdIzTag[] = "EZ_SP_IND";
-const char kUnitField[] = "EDIZ_SP";
-const char kKeiField[] = "KEI_ORN";
-const char kCoefficientField[] = "K_PRIV";
-const int kUnitWidth = 60;
-// One character: the suite's other programs read the unit code with this width.
-const int kKeiWidth = 1;
-const int kCoefficientWidth = 20;
-
-std::vector<dbf::FieldDef> kodFields() {
-    return {{kNameField, 'C', kNameWidth, 0},
-            {kPieceField, 'C', kPieceNumberWidth, 0},
-            {kKodField, 'C', kKodWidth, 0}};
-}
-
-std::vector<dbf::FieldDef> edIzFields() {
-    return {{kUnitField, 'C', kUnitWidth, 0},
-            {kKeiField, 'C', kKeiWidth, 0},
-            {kCoefficientField, 'C', kCoefficientWidth, 0}};
-}
+using namespace engine::kod_table;
+using engine::ediz_table::kCoefficientField;
+using engine::ediz_table::kUnitCodeField;
+using engine::ediz_table::kUnitField;
 
 // A source norm's name cut into the pieces that are stored for it: one per started piece of
 // the width of NAME_SP, at most kMaxPieces, and one empty piece for the empty name.
@@ -107,7 +73,7 @@ std::vector<StoredPiece> rowsOfPiece(dbf::Table& table, const NamePieces& name, 
         if (table.fieldText(kNameField) != storedPiece ||
             table.fieldText(kPieceField) != numberText)
             break;
-        rows.push_back({table.recordNumber(), table.fieldText(kKodField)});
+        rows.push_back({table.recordNumber(), table.fieldText(kCodeField)});
     }
     return rows;
 }
@@ -121,7 +87,7 @@ bool firstRowOfPiece(dbf::Table& table, const NamePieces& name, int number, Stor
         table.setFieldText(kNameField, name.piece(number));
     table.setFieldText(kPieceField, std::to_string(number));
     if (!table.gotoKey()) return false;
-    row = {table.recordNumber(), table.fieldText(kKodField)};
+    row = {table.recordNumber(), table.fieldText(kCodeField)};
     return true;
 }
 
@@ -135,7 +101,7 @@ bool isWholeStoredName(dbf::Table& table, const NamePieces& name, const StoredPi
         // A deleted row is skipped by the engine: the name is then not whole here.
         return !table.eof() && table.recordNumber() == record &&
                table.fieldText(kPieceField) == std::to_string(number) &&
-               table.fieldText(kKodField) == first.code;
+               table.fieldText(kCodeField) == first.code;
     };
     for (int number = 2; number <= name.count(); ++number) {
         const std::uint32_t record = first.record + static_cast<std::uint32_t>(number - 1);
@@ -158,11 +124,14 @@ MappingTables::~MappingTables() { CloseTables(); }
 
 bool MappingTables::OpenMappingTables() {
     if (!platform::fileExists(FKodFile) && !CreateKodFile(FKodFile)) return false;
-    if (!FDbf.OpenIndexedTable(FKodTable, FKodFile, true, true, kKodIndexes, kKodTag)) return false;
+    if (!FDbf.OpenIndexedTable(FKodTable, FKodFile, true, true, engine::kod_table::kIndexes,
+                               engine::kod_table::kTag))
+        return false;
     // Every row is an answer the user typed; it must outlive a crash or a power failure.
     FKodTable->setSyncOnPost(true);
     if (!platform::fileExists(FEdIzFile) && !CreateEdIzFile(FEdIzFile)) return false;
-    if (!FDbf.OpenIndexedTable(FEdIzTable, FEdIzFile, true, true, kEdIzIndexes, kEdIzTag))
+    if (!FDbf.OpenIndexedTable(FEdIzTable, FEdIzFile, true, true, engine::ediz_table::kIndexes,
+                               engine::ediz_table::kTag))
         return false;
     FEdIzTable->setSyncOnPost(true);
     return true;
@@ -203,85 +172,70 @@ bool createTableFile(const std::string& path, const std::vector<dbf::FieldDef>& 
 }  // namespace
 
 bool MappingTables::CreateKodFile(const std::string& path) {
-    if (createTableFile(path, kodFields())) return true;
+    if (createTableFile(path, engine::kod_table::fields())) return true;
     platform::showError(FDescription, "CreateKodFile: Ошибка при формировании файла: "_w + path);
     return false;
 }
 
 bool MappingTables::CreateEdIzFile(const std::string& path) {
-    if (createTableFile(path, edIzFields())) return true;
+    if (createTableFile(path, engine::ediz_table::fields())) return true;
     platform::showError(FDescription, "CreateEdIzFile: Ошибка при формировании файла: "_w + path);
     return false;
 }
 
 // A name is found only when every piece that StoreKod writes for it is stored, all under one
 // and the same code; a hit on some pieces alone would hand out the code of another name.
-bool MappingTables::FindKod(dbf::Table& table, const std::string& name, std::string& code) {
+bool MappingTables::FindKod(const std::string& name, std::string& code) {
     if (name.empty()) return false;
-    const std::string previousTag = table.selectedTag();
-    // Selecting is a search of the index's tag list; the converter keeps this tag selected.
-    const bool reselect = previousTag != kKodTag;
-    if (reselect) table.selectTag(kKodTag);
+    dbf::Table& table = kodTable();
+    // Selecting is a search of the index's tag list; the tag stays selected from the opening.
+    if (table.selectedTag() != engine::kod_table::kTag) table.selectTag(engine::kod_table::kTag);
 
-    bool found = false;
-    std::string foundCode;
-    try {
-        const NamePieces pieces(name, table);
-        // Mostly the first row of the first piece starts the rows stored for exactly this
-        // name; then it is the answer and no other row needs to be read.
-        StoredPiece first;
-        const bool any = firstRowOfPiece(table, pieces, 1, first);
-        const bool firstIsWhole = any && isWholeStoredName(table, pieces, first);
-        std::vector<StoredPiece> candidates;
-        if (any && !firstIsWhole) candidates = rowsOfPiece(table, pieces, 1);
-        // When names share pieces, the rows stored for exactly this name decide. Such rows hold
-        // every later piece under the candidate's code, so the first of them is also what the
-        // filtering below leaves first; it is looked at first because the filtering reads every
-        // row of a piece that many names share (a common ending, say).
-        const auto whole = std::find_if(candidates.begin(), candidates.end(),
-                                        [&](const StoredPiece& candidate) {
-                                            return isWholeStoredName(table, pieces, candidate);
-                                        });
-        if (firstIsWhole) {
-            found = true;
-            foundCode = first.code;
-        } else if (whole != candidates.end()) {
-            found = true;
-            foundCode = whole->code;
-        } else {
-            // First-piece rows whose code every later piece has been stored with as well.
-            for (int number = 2; number <= pieces.count() && !candidates.empty(); ++number) {
-                const std::vector<StoredPiece> rows = rowsOfPiece(table, pieces, number);
-                std::erase_if(candidates, [&rows](const StoredPiece& candidate) {
-                    return std::none_of(rows.begin(), rows.end(), [&candidate](const StoredPiece& row) {
-                        return row.code == candidate.code;
-                    });
-                });
-            }
-            found = !candidates.empty();
-            if (found) foundCode = candidates.front().code;
-        }
-    } catch (...) {
-        // The engine's error goes to the caller, with the table back in the order it was in
-        // when that can still be done; a second error would only hide the first.
-        try {
-            if (reselect) table.selectTag(previousTag);
-        } catch (...) {
-        }
-        throw;
+    const NamePieces pieces(name, table);
+    // Mostly the first row of the first piece starts the rows stored for exactly this name;
+    // then it is the answer and no other row needs to be read.
+    StoredPiece first;
+    const bool any = firstRowOfPiece(table, pieces, 1, first);
+    if (any && isWholeStoredName(table, pieces, first)) {
+        code = first.code;
+        return true;
     }
-    if (reselect) table.selectTag(previousTag);
-    if (found) code = foundCode;
-    return found;
+    std::vector<StoredPiece> candidates;
+    if (any) candidates = rowsOfPiece(table, pieces, 1);
+    // When names share pieces, the rows stored for exactly this name decide. Such rows hold
+    // every later piece under the candidate's code, so the first of them is also what the
+    // filtering below leaves first; it is looked at first because the filtering reads every
+    // row of a piece that many names share (a common ending, say).
+    const auto whole = std::find_if(candidates.begin(), candidates.end(),
+                                    [&](const StoredPiece& candidate) {
+                                        return isWholeStoredName(table, pieces, candidate);
+                                    });
+    if (whole != candidates.end()) {
+        code = whole->code;
+        return true;
+    }
+    // First-piece rows whose code every later piece has been stored with as well.
+    for (int number = 2; number <= pieces.count() && !candidates.empty(); ++number) {
+        const std::vector<StoredPiece> rows = rowsOfPiece(table, pieces, number);
+        std::erase_if(candidates, [&rows](const StoredPiece& candidate) {
+            return std::none_of(rows.begin(), rows.end(), [&candidate](const StoredPiece& row) {
+                return row.code == candidate.code;
+            });
+        });
+    }
+    if (candidates.empty()) return false;
+    code = candidates.front().code;
+    return true;
 }
 
-bool MappingTables::StoreKod(dbf::Table& table, const std::string& name, const std::string& code) {
+bool MappingTables::StoreKod(const std::string& name, const std::string& code) {
+    dbf::Table& table = kodTable();
     const NamePieces pieces(name, table);
     for (int number = 1; number <= pieces.count(); ++number) {
         table.append();
         table.setFieldText(kNameField, pieces.piece(number));
         table.setFieldText(kPieceField, std::to_string(number));
-        table.setFieldText(kKodField, code);
+        table.setFieldText(kCodeField, code);
         table.post();
     }
     return true;
@@ -289,11 +243,11 @@ bool MappingTables::StoreKod(dbf::Table& table, const std::string& name, const s
 
 bool MappingTables::FindEdIz(const std::string& unit, std::string& kei, std::string& coefficient) {
     dbf::Table& table = edIzTable();
-    if (table.selectedTag() != kEdIzTag) table.selectTag(kEdIzTag);
+    if (table.selectedTag() != engine::ediz_table::kTag) table.selectTag(engine::ediz_table::kTag);
     table.setKey();
     table.setFieldText(kUnitField, text::trimmed(unit));
     if (!table.gotoKey()) return false;
-    kei = table.fieldText(kKeiField);
+    kei = table.fieldText(kUnitCodeField);
     coefficient = table.fieldText(kCoefficientField);
     return true;
 }
@@ -303,9 +257,14 @@ void MappingTables::StoreEdIz(const std::string& unit, const std::string& kei,
     dbf::Table& table = edIzTable();
     table.append();
     table.setFieldText(kUnitField, text::trimmed(unit));
-    table.setFieldText(kKeiField, kei);
+    table.setFieldText(kUnitCodeField, kei);
     table.setFieldText(kCoefficientField, text::trimmed(coefficient));
     table.post();
+}
+
+dbf::Table& MappingTables::kodTable() const {
+    if (!FKodTable) throw dbf::EngineError("Не открыт файл "_w + FKodFile);
+    return *FKodTable;
 }
 
 dbf::Table& MappingTables::edIzTable() const {
@@ -317,3 +276,8 @@ void MappingTables::CloseTables() {
     if (FKodTable) FDbf.CloseTable(FKodTable);
     if (FEdIzTable) FDbf.CloseTable(FEdIzTable);
 }
+
+std::string MappingTables::SelectedKodTag() const { return kodTable().selectedTag(); }
+std::string MappingTables::SelectedEdIzTag() const { return edIzTable().selectedTag(); }
+std::uint32_t MappingTables::KodRowCount() const { return kodTable().recordCount(); }
+std::uint32_t MappingTables::EdIzRowCount() const { return edIzTable().recordCount(); }

@@ -2,7 +2,9 @@
 // The two mapping tables beside the program that remember the user's answers: kodper.dbf (name
 // of a source norm -> ОРН code, in pieces of 50 characters) and edizper.dbf (source unit -> ОРН
 // unit code and price coefficient). Creates them when missing, opens them with their index tags,
-// and looks answers up and appends new ones. Used by the converter's code and unit resolution.
+// and looks answers up and appends new ones; the open tables never leave this class. Used by
+// the converter's code and unit resolution. The layout is in engine/MappingTableLayout.h.
+#include <cstdint>
 #include <string>
 
 #include "dbf/Wdbffile.h"
@@ -23,23 +25,29 @@ public:
     bool CreateEdIzFile(const std::string& path);
 
     // Found when every piece StoreKod writes for the name (at most 20) is stored under one code;
-    // the code out is left alone otherwise. The table's selected tag is restored.
-    bool FindKod(dbf::Table& table, const std::string& name, std::string& code);
+    // the code out is left alone otherwise.
+    bool FindKod(const std::string& name, std::string& code);
     // Appends the name in pieces of 50 characters, at most 20, each with the code. Always true.
-    bool StoreKod(dbf::Table& table, const std::string& name, const std::string& code);
+    bool StoreKod(const std::string& name, const std::string& code);
     // Units are looked up and stored trimmed; the unit code keeps one character.
     bool FindEdIz(const std::string& unit, std::string& kei, std::string& coefficient);
     void StoreEdIz(const std::string& unit, const std::string& kei,
                    const std::string& coefficient);
 
-    // The open tables (null while closed).
-    dbf::Table* KodTable() const { return FKodTable.get(); }
-    dbf::Table* EdIzTable() const { return FEdIzTable.get(); }
     // Closes the code table, then the unit table; closed tables are left alone.
     void CloseTables();
 
+    // What is open, the selected tags and the row counts, for checks after a conversion.
+    bool IsKodTableOpen() const { return FKodTable != nullptr; }
+    bool IsEdIzTableOpen() const { return FEdIzTable != nullptr; }
+    std::string SelectedKodTag() const;
+    std::string SelectedEdIzTag() const;
+    std::uint32_t KodRowCount() const;
+    std::uint32_t EdIzRowCount() const;
+
 private:
-    // The open unit table; an error of the engine when it is not open.
+    // The open tables; an error of the engine when one is not open.
+    dbf::Table& kodTable() const;
     dbf::Table& edIzTable() const;
 
     std::string FKodFile;
@@ -49,7 +57,3 @@ private:
     TableSlot FKodTable;
     TableSlot FEdIzTable;
 };
-
-// The index lists the two tables must have, each ended by an entry of "NULL" texts.
-extern const SIndexDesc kKodIndexes[];
-extern const SIndexDesc kEdIzIndexes[];

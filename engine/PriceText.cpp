@@ -1,10 +1,12 @@
 #include "engine/PriceText.h"
 
+#include "text/TextRules.h"
+
 namespace engine {
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 32; }
+using text::isBlankOrControl;
+using text::isDigit;
 
 // With at most nine whole and six decimal digits a double holds the price to better than half
 // a millionth, so the six-decimal text of the double gives back exactly these digits.

@@ -1,5 +1,6 @@
-// The converter object and the conversion driver: construction, Convert over the source tables,
-// the reader's error reports, and closing what a conversion opened.
+// The converter object, the conversion driver and the record loop: construction, Convert over
+// the source tables, ProcessTable over one table's records, the reader's error reports, and
+// closing what a conversion opened.
 #include "engine/Tkonvika.h"
 
 #include <cstdint>
@@ -31,26 +32,27 @@ bool namesAnyOf(const std::string& outFile, const std::vector<std::string>& kept
 
 }  // namespace
 
-TKonvika::TKonvika() : TKonvika(platform::programFolder()) {}
-
-TKonvika::TKonvika(const std::string& programFolder)
+TKonvika::TKonvika(const std::string& programFolder, engine::ConversionLog& log)
     : FDescription("TKonvika"),
       FTemplatePath(platform::joinPath(programFolder, {"Morvel", "Shablon", "Resurs", "cenashab.dbf"})),
       FEdIzFile(platform::joinPath(programFolder, {"Morvel", "TKonvika", "edizper.dbf"})),
       FKodFile(platform::joinPath(programFolder, {"Morvel", "TKonvika", "kodper.dbf"})),
       FLogPath(platform::joinPath(programFolder, {"Morvel", "TKonvika.log"})),
       FReader(programFolder),
-      FMapping(FKodFile, FEdIzFile, FDbf, FDescription) {
-    FTypeLetters.Clear();
-    FTypeLetters.Add(1, "З"_w);
-    FTypeLetters.Add(3, "Х"_w);
-    FTypeLetters.Add(4, "С"_w);
+      FLog(log),
+      FMapping(FKodFile, FEdIzFile, FDbf, FDescription),
+      FResolver(FMapping),
+      FWriter(FDbf) {}
+
+TKonvika::TKonvika(const std::string& programFolder, std::unique_ptr<engine::ConversionLog> log)
+    : TKonvika(programFolder, *log) {
+    FOwnLog = std::move(log);
 }
 
 TKonvika::~TKonvika() {
     // Destruction must not throw: a table that fails to close has already reported itself.
     try {
-        FDbf.CloseTable(FPriceTable);
+        FWriter.Close();
         FMapping.CloseTables();
     } catch (...) {
     }
@@ -58,7 +60,7 @@ TKonvika::~TKonvika() {
 }
 
 void TKonvika::SetDialogFactory(engine::CorrespondenceDialogFactory* factory) {
-    dialogs_ = factory;
+    FResolver.SetDialogFactory(factory);
 }
 
 void TKonvika::CancelConversion() { FCancel = true; }
@@ -70,8 +72,6 @@ void TKonvika::WriteLog(const std::string& message) {
 void TKonvika::ShowMessage(const std::string& message) const {
     platform::showError(FDescription, message);
 }
-
-char TKonvika::BaseLetter() const { return FBaseCode.empty() ? '\0' : FBaseCode.front(); }
 
 bool TKonvika::OpenMappingTables() { return FMapping.OpenMappingTables(); }
 
@@ -99,11 +99,8 @@ bool TKonvika::Convert(const std::string& baseCode, const std::string& priceFile
                        const std::string& secondUnitsDir, const std::string& firstUnitsDir,
                        engine::ProgressBar* bar, engine::ConversionWindow* window) {
     FLogging = logging;
-    FBaseCode = baseCode;
-    FSecondUnitsDir = secondUnitsDir;
-    FFirstUnitsDir = firstUnitsDir;
     WEdIzm unitsFile(baseCode, firstUnitsDir, secondUnitsDir);
-    FGetKod.FBaseCode = baseCode;
+    FResolver.BeginConversion(baseCode, secondUnitsDir, firstUnitsDir);
 
     if (FLogging && !FLog.Open(FLogPath, "w+")) return false;
 
@@ -113,7 +110,7 @@ bool TKonvika::Convert(const std::string& baseCode, const std::string& priceFile
     }
     if (!OpenMappingTables()) return false;
     const std::string unitsTable = unitsFile.GetFileName();
-    if (!FStdEdIzm.LoadFromFile(unitsTable)) return false;
+    if (!FResolver.LoadStandardUnits(unitsTable)) return false;
 
     WriteLog("Начало конвертации файла "_w + priceFile);
 
@@ -134,7 +131,7 @@ bool TKonvika::Convert(const std::string& baseCode, const std::string& priceFile
         CloseReader();
         return false;
     }
-    if (!FDbf.OpenTable(FPriceTable, outFile, true)) {
+    if (!FWriter.Open(outFile)) {
         CloseReader();
         return false;
     }
@@ -193,8 +190,68 @@ bool TKonvika::Convert(const std::string& baseCode, const std::string& priceFile
         failed = true;
     }
     if (!CloseReader()) failed = true;
-    FDbf.CloseTable(FPriceTable);
+    FWriter.Close();
     if (FLogging && !failed && !FCancel) WriteLog("Конвертация успешно закончена."_w);
     CloseLog();
     return !failed;
+}
+
+bool TKonvika::ProcessTable(const char* const* records, int count) {
+    // One source record and one price record serve every record of the table, so that their
+    // memory is reused; both start empty for every record all the same.
+    std::string record;
+    engine::SourceRecord source;
+    engine::PriceRecord price;
+    for (int i = 0; i < count; ++i) {
+        if (FCancel) return true;
+        if (!engine::RecordParser::CleanRecord(records[i], record)) continue;
+        source.clear();
+        price.clear();
+        if (!ParseRecord(record, FSeparator, source)) {
+            WriteLog("Ошибка при разборе строки с нормативом.\n Запись:"_w + record + "!");
+            continue;
+        }
+        if (!ResolveCodeAndUnit(source, price)) {
+            WriteLog("Проверка записи: Запись забракована. \n Запись:"_w + record + "!");
+            continue;
+        }
+        if (!AddRecord(price)) return false;
+    }
+    return true;
+}
+
+std::string TKonvika::RemoveChars(std::string text, const std::string& character) const {
+    return engine::RecordParser::RemoveChars(std::move(text), character);
+}
+
+std::string TKonvika::GetField(const std::string& record, char separator, int n) const {
+    return engine::RecordParser::GetField(record, separator, n);
+}
+
+bool TKonvika::ReformatSourceCode(std::string& code) const {
+    return engine::RecordParser::ReformatSourceCode(code);
+}
+
+bool TKonvika::ParseRecord(const std::string& record, char separator,
+                           engine::SourceRecord& parsed) {
+    return FParser.Parse(record, separator, parsed);
+}
+
+bool TKonvika::ResolveCodeAndUnit(const engine::SourceRecord& source, engine::PriceRecord& out) {
+    const engine::Resolution resolution = FResolver.Resolve(source, out);
+    if (resolution == engine::Resolution::Cancel) FCancel = true;
+    return resolution == engine::Resolution::Write;
+}
+
+bool TKonvika::AddRecord(const engine::PriceRecord& record) {
+    try {
+        FWriter.Write(record);
+        return true;
+    } catch (...) {
+        // Any failure of the write stops the conversion with the same report.
+        const std::string message = "AddRecord: Ошибка при добавлении записи в ценовой файл!"_w;
+        WriteLog(message);
+        ShowMessage(message);
+        return false;
+    }
 }

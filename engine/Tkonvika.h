@@ -1,32 +1,32 @@
 #pragma once
 // The converter: owns every resource of one conversion (paths, the reader library binding, the
-// log, the standard units, the table helper, the code parser, the open tables, the flags) and
-// drives the conversion of one source price file into an output price table. The progress
-// window holds one converter and calls Convert once; tests drive it with scripted answers.
+// log, the table helper, the open tables, the flags) and drives the conversion of one source
+// price file into an output price table. One record's road: RecordParser -> RecordResolver ->
+// PriceTableWriter; the operations below are thin members over these. The progress window
+// holds one converter and calls Convert once; tests drive it with scripted answers.
+#include <memory>
 #include <string>
 
-#include "app/Tlogfile.h"
-#include "codes/Clgetkod.h"
 #include "dbf/Wdbffile.h"
+#include "engine/CcSkipSbornik.h"
+#include "engine/ConversionLog.h"
 #include "engine/ConversionUi.h"
 #include "engine/MappingTables.h"
+#include "engine/PriceRecord.h"
+#include "engine/PriceTableWriter.h"
+#include "engine/RecordParser.h"
+#include "engine/RecordResolver.h"
+#include "engine/SourceRecord.h"
 #include "reader/Tspdll.h"
-#include "text/Wastring.h"
-#include "units/Cmaparray.h"
-#include "units/Tstdedizm.h"
-
-namespace Konvika {
-// Thrown when the user skips the rest of a source table; caught by the conversion driver.
-class CcSkipSbornik {};
-}  // namespace Konvika
 
 class TKonvika {
 public:
-    // Loads the reader library from the program's folder; throws platform::ProgramError when
-    // it cannot.
+    // The program's converter: the program's folder, the program shell's log file. Loads the
+    // reader library; throws platform::ProgramError when it cannot.
     TKonvika();
-    // The same with an explicit program folder (the root of the fixed paths).
-    explicit TKonvika(const std::string& programFolder);
+    // The same with an explicit program folder (the root of the fixed paths) and the log the
+    // conversions write to, which must outlive the converter.
+    TKonvika(const std::string& programFolder, engine::ConversionLog& log);
     ~TKonvika();
     TKonvika(const TKonvika&) = delete;
     TKonvika& operator=(const TKonvika&) = delete;
@@ -39,7 +39,6 @@ public:
     // Where questions go; without a factory a question is answered as "skip the record".
     void SetDialogFactory(engine::CorrespondenceDialogFactory* factory);
 
-    TLogFile& LogFile() { return FLog; }
     const std::string& LogPath() const { return FLogPath; }
     const std::string& TemplatePath() const { return FTemplatePath; }
     const std::string& KodFile() const { return FKodFile; }
@@ -48,51 +47,37 @@ public:
     // Record-level operations, public so that they can be checked one by one.
     bool ProcessTable(const char* const* records, int count);
     std::string RemoveChars(std::string text, const std::string& character) const;
-    bool AddRecord(const std::string& TIP, const std::string& SBOR, const std::string& TABL,
-                   const std::string& POZ, const std::string& C_1, const std::string& C_2,
-                   const std::string& C1, const std::string& C2, const std::string& KEI);
+    bool AddRecord(const engine::PriceRecord& record);
     std::string GetField(const std::string& record, char separator, int n) const;
     bool ReformatSourceCode(std::string& code) const;
-    bool ParseRecord(const std::string& record, char separator, std::string& code,
-                     std::string& unit, std::string& price1, std::string& price2,
-                     std::string& name);
-    bool ResolveCodeAndUnit(const std::string& code, const std::string& unit,
-                            const std::string& name, std::string& TIP, std::string& SBOR,
-                            std::string& TABL, std::string& POZ, std::string& price1,
-                            std::string& price2, std::string& KEI);
+    bool ParseRecord(const std::string& record, char separator, engine::SourceRecord& parsed);
+    // True when the record is to be written; false when the user rejected it or cancelled
+    // the conversion (FCancel is then set). Throws Konvika::CcSkipSbornik.
+    bool ResolveCodeAndUnit(const engine::SourceRecord& source, engine::PriceRecord& out);
     bool OpenMappingTables();
     void ReportReaderError(const std::string& operation, int code);
     bool CloseReader();
     void CloseLog();
 
 private:
+    TKonvika(const std::string& programFolder, std::unique_ptr<engine::ConversionLog> log);
     void WriteLog(const std::string& message);
     void ShowMessage(const std::string& message) const;
-    char BaseLetter() const;
-    int AskUser(int mode, const std::string& message, const std::string& code,
-                const std::string& unit, const std::string& name, std::string& answeredCode,
-                std::string& answeredUnitCode, std::string& answeredCoefficient);
-    std::string ScalePrice(const std::string& price, const std::string& coefficient) const;
 
     std::string FDescription;
     std::string FTemplatePath;
     std::string FEdIzFile;
     std::string FKodFile;
     std::string FLogPath;
-    std::string FBaseCode;
-    std::string FSecondUnitsDir;
-    std::string FFirstUnitsDir;
     TSPDLL FReader;
-    TLogFile FLog;
-    TStdEdIzm FStdEdIzm;
+    std::unique_ptr<engine::ConversionLog> FOwnLog;  // the program's log, when the converter made it
+    engine::ConversionLog& FLog;
     WDbfFile FDbf;
-    text::WString FStr;
-    ClGetKod FGetKod;
-    TableSlot FPriceTable;
     MappingTables FMapping;  // FKodTable and FEdIzTable: the code and the unit mapping tables
+    engine::RecordParser FParser;
+    engine::RecordResolver FResolver;
+    engine::PriceTableWriter FWriter;  // FPriceTable
     bool FLogging = false;
     char FSeparator = '@';
     bool FCancel = false;
-    CMapArray<int, std::string> FTypeLetters;
-    engine::CorrespondenceDialogFactory* dialogs_ = nullptr;
 };

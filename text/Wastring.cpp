@@ -7,12 +7,10 @@
 #include <locale.h>
 
 #include "text/CodePages.h"
+#include "text/TextRules.h"
 
 namespace text {
 namespace {
-
-bool isBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 32; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Length of the longest leading decimal number: [sign] digits [. digits] [exponent].
 std::size_t decimalPrefixLength(const std::string& s) {
@@ -43,19 +41,9 @@ locale_t classicLocale() {
 
 }  // namespace
 
-std::string trimmed(std::string_view s) {
-    std::size_t first = 0;
-    std::size_t last = s.size();
-    while (first < last && isBlankOrControl(s[first])) ++first;
-    while (last > first && isBlankOrControl(s[last - 1])) --last;
-    return std::string(s.substr(first, last - first));
-}
+std::string trimmed(std::string_view s) { return std::string(trimmedView(s)); }
 
-std::string leftTrimmed(std::string_view s) {
-    std::size_t first = 0;
-    while (first < s.size() && isBlankOrControl(s[first])) ++first;
-    return std::string(s.substr(first));
-}
+std::string leftTrimmed(std::string_view s) { return std::string(leftTrimmedView(s)); }
 
 WString::WString() : FDescription("Класс WString"_w) {}
 

@@ -50,8 +50,7 @@ int main(int argc, char** argv) {
         for (const CodeAnswer& answer : kCodes) {
             const std::string name = text::utf8ToCp1251(answer.name);
             std::string stored;
-            if (!tables.FindKod(*tables.KodTable(), name, stored))
-                tables.StoreKod(*tables.KodTable(), name, text::utf8ToCp1251(answer.code));
+            if (!tables.FindKod(name, stored)) tables.StoreKod(name, text::utf8ToCp1251(answer.code));
         }
         for (const UnitAnswer& answer : kUnits) {
             const std::string unit = text::utf8ToCp1251(answer.unit);

@@ -10,36 +10,23 @@
 #include <vector>
 
 #include "dbf/Table.h"
+#include "engine/PriceTableLayout.h"
 #include "platform/Files.h"
 #include "text/CodePages.h"
+#include "units/UnitsTableLayout.h"
 
 namespace {
 
 const char kTemplatePath[] = "Morvel/Shablon/Resurs/cenashab.dbf";
 const char kUnitsFolder[] = "sample/units";
 
-// The four code fields have the widths of the stored normative code; KEI takes the unit code
-// (one character in the units tables, room for three); prices keep the six fraction digits
-// that the converter writes at most.
-std::vector<dbf::FieldDef> priceTableFields() {
-    return {
-        {"TIP", 'C', 1, 0},  {"SBOR", 'C', 6, 0}, {"TABL", 'C', 5, 0},
-        {"POZ", 'C', 5, 0},  {"KEI", 'C', 3, 0},  {"C_1", 'N', 16, 6},
-        {"C_2", 'N', 16, 6}, {"C1", 'N', 16, 6},  {"C2", 'N', 16, 6},
-    };
-}
-
-const int kUnitNameWidth = 40;
-// Room for three characters as in the suite's tables; the sample codes are one character,
-// since the unit mapping table keeps only the first character of a unit code.
-const int kUnitCodeWidth = 3;
-
 struct Unit {
     const char* code;
     const char* nameUtf8;
 };
 
-// Units of the general bases.
+// Units of the general bases. The codes are one character, since the unit mapping table keeps
+// only the first character of a unit code.
 const Unit kEi1Units[] = {
     {"1", "м"},       {"2", "м2"},     {"3", "м3"},      {"4", "т"},      {"5", "кг"},
     {"6", "шт"},      {"7", "100 м"},  {"8", "1000 шт"}, {"9", "100 м2"}, {"A", "100 м3"},
@@ -76,21 +63,20 @@ dbf::Table& prepareTable(dbf::Table& table, const std::string& path) {
 
 void writePriceTemplate(const std::string& path) {
     dbf::Table table;
-    prepareTable(table, path).createTable(priceTableFields());
+    prepareTable(table, path).createTable(engine::price_table::templateFields());
 }
 
 template <std::size_t N>
 void writeUnitsTable(const std::string& path, const Unit (&units)[N]) {
     dbf::Table table;
     prepareTable(table, path)
-        .createTable({{"ED_IZ", 'C', kUnitNameWidth, 0}, {"KEI", 'C', kUnitCodeWidth, 0}},
-                     dbf::kLanguageDriverCp866);
+        .createTable(units::unitsTableFields(), dbf::kLanguageDriverCp866);
     table.open();
     for (const Unit& unit : units) {
         table.append();
         // The suite keeps unit names in code page 866.
-        table.setFieldText("ED_IZ", text::ansiToOem(text::utf8ToCp1251(unit.nameUtf8)));
-        table.setFieldText("KEI", unit.code);
+        table.setFieldText(units::kUnitNameField, text::ansiToOem(text::utf8ToCp1251(unit.nameUtf8)));
+        table.setFieldText(units::kUnitCodeField, unit.code);
         table.post();
     }
     table.close();

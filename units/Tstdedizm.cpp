@@ -6,11 +6,7 @@
 #include "dbf/Wdbffile.h"
 #include "text/CodePages.h"
 #include "text/Wastring.h"
-
-namespace {
-const char kNameField[] = "ED_IZ";
-const char kKeyField[] = "KEI";
-}  // namespace
+#include "units/UnitsTableLayout.h"
 
 TStdEdIzm::TStdEdIzm() : FDescription("TStdEdIzm") {}
 
@@ -24,8 +20,8 @@ bool TStdEdIzm::LoadFromFile(const std::string& path) {
     // the dictionary as it was.
     std::vector<std::pair<std::string, std::string>> units;
     for (; !table->eof(); table->next()) {
-        std::string name = str.OemToAnsi(text::trimmed(table->fieldText(kNameField)));
-        std::string key = table->fieldText(kKeyField);
+        std::string name = str.OemToAnsi(text::trimmed(table->fieldText(units::kUnitNameField)));
+        std::string key = table->fieldText(units::kUnitCodeField);
         units.emplace_back(std::move(key), std::move(name));
     }
 

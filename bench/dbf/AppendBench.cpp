@@ -12,13 +12,11 @@
 #include <vector>
 
 #include "dbf/Table.h"
+#include "engine/PriceTableLayout.h"
 
 namespace {
 
-const std::vector<dbf::FieldDef> kPriceFields = {
-    {"TIP", 'C', 1, 0},   {"SBOR", 'C', 6, 0},  {"TABL", 'C', 5, 0},
-    {"POZ", 'C', 5, 0},   {"KEI", 'C', 3, 0},   {"C_1", 'N', 16, 6},
-    {"C_2", 'N', 16, 6},  {"C1", 'N', 16, 6},   {"C2", 'N', 16, 6}};
+const std::vector<dbf::FieldDef> kPriceFields = engine::price_table::templateFields();
 
 std::filesystem::path benchFolder() {
     const auto folder = std::filesystem::temp_directory_path() / ("konvika-append-bench-" + std::to_string(getpid()));

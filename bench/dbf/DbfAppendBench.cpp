@@ -16,8 +16,12 @@
 #include <vector>
 
 #include "dbf/Table.h"
+#include "engine/MappingTableLayout.h"
+#include "engine/PriceTableLayout.h"
 
 namespace {
+
+using namespace engine;
 
 using Clock = std::chrono::steady_clock;
 
@@ -37,9 +41,7 @@ long peakRssKb() {
     return -1;
 }
 
-const std::vector<dbf::FieldDef> kPriceFields = {
-    {"TIP", 'C', 1, 0},  {"SBOR", 'C', 6, 0}, {"TABL", 'C', 5, 0}, {"POZ", 'C', 5, 0}, {"KEI", 'C', 10, 0},
-    {"C_1", 'N', 15, 2}, {"C_2", 'N', 15, 2}, {"C1", 'N', 15, 2},  {"C2", 'N', 15, 2}};
+const std::vector<dbf::FieldDef> kPriceFields = engine::price_table::templateFields();
 
 struct Row {
     char sbor[8], tabl[8], poz[8], kei[8], c1[16], c2[16];
@@ -92,15 +94,15 @@ double engineAppends(const std::string& folder, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
         const Row& r = pool[i % pool.size()];
         table.append();
-        table.setFieldText("TIP", "E");
-        table.setFieldText("SBOR", r.sbor);
-        table.setFieldText("TABL", r.tabl);
-        table.setFieldText("POZ", r.poz);
-        table.setFieldText("KEI", r.kei);
-        table.setFieldText("C_1", r.c1);
-        table.setFieldText("C_2", r.c2);
-        table.setFieldText("C1", "");
-        table.setFieldText("C2", "");
+        table.setFieldText(price_table::kTypeField, "E");
+        table.setFieldText(price_table::kCollectionField, r.sbor);
+        table.setFieldText(price_table::kTableField, r.tabl);
+        table.setFieldText(price_table::kPositionField, r.poz);
+        table.setFieldText(price_table::kUnitCodeField, r.kei);
+        table.setFieldText(price_table::kPrice1Field, r.c1);
+        table.setFieldText(price_table::kPrice2Field, r.c2);
+        table.setFieldText(price_table::kBlankPrice1Field, "");
+        table.setFieldText(price_table::kBlankPrice2Field, "");
         table.post();
     }
     const double took = seconds(start);
@@ -113,8 +115,9 @@ void indexedMappingTable(const std::string& folder, std::size_t count) {
     table.setDatabaseName(folder);
     table.setTableName("kodper.dbf");
     table.setExclusive(true);
-    table.createTable({{"NAME_SP", 'C', 50, 0}, {"ROST", 'C', 2, 0}, {"KOD_ORN", 'C', 20, 0}});
-    table.addTag("NR_IND", "NAME_SP+ROST", dbf::TagOption::Expression, "NAME_SP");
+    table.createTable(kod_table::fields());
+    table.addTag(kod_table::kTag, kod_table::kIndexes[0].Expression, dbf::TagOption::Expression,
+                 kod_table::kNameField);
     table.open();
     std::mt19937 rng(11);
     std::vector<std::string> names;
@@ -127,16 +130,16 @@ void indexedMappingTable(const std::string& folder, std::size_t count) {
     auto start = Clock::now();
     for (const auto& name : names) {
         table.append();
-        table.setFieldText("NAME_SP", name);
-        table.setFieldText("ROST", "1");
-        table.setFieldText("KOD_ORN", "E1-1-1");
+        table.setFieldText(kod_table::kNameField, name);
+        table.setFieldText(kod_table::kPieceField, "1");
+        table.setFieldText(kod_table::kCodeField, "E1-1-1");
         table.post();
     }
     const double appendTime = seconds(start);
     table.close();
     start = Clock::now();
     table.setExclusive(false);
-    table.selectTag("NR_IND");
+    table.selectTag(kod_table::kTag);
     table.open();
     const double openTime = seconds(start);
     std::size_t found = 0;
@@ -144,8 +147,8 @@ void indexedMappingTable(const std::string& folder, std::size_t count) {
     start = Clock::now();
     for (std::size_t i = 0; i < count; ++i) {
         table.setKey();
-        table.setFieldText("NAME_SP", names[(i * 7919) % count]);
-        table.setFieldText("ROST", "1");
+        table.setFieldText(kod_table::kNameField, names[(i * 7919) % count]);
+        table.setFieldText(kod_table::kPieceField, "1");
         found += table.gotoKey() ? 1 : 0;
     }
     const double seekTime = seconds(start);

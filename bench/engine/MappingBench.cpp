@@ -11,10 +11,13 @@
 
 #include "dbf/Table.h"
 #include "dbf/Wdbffile.h"
+#include "engine/MappingTableLayout.h"
 #include "engine/MappingTables.h"
 #include "text/CodePages.h"
 
 namespace {
+
+using namespace engine;
 
 constexpr std::size_t kRows = 100000;
 // One name in ten is longer than a piece (50 characters) and takes two rows.
@@ -51,9 +54,9 @@ struct Fixture {
             const std::size_t pieces = (name.size() + 49) / 50;
             for (std::size_t p = 0; p < pieces && rows < kRows; ++p, ++rows) {
                 t.append();
-                t.setFieldText("NAME_SP", name.substr(p * 50, 50));
-                t.setFieldText("ROST", std::to_string(p + 1));
-                t.setFieldText("KOD_ORN", "С101-" + std::to_string(names % 9999 + 1));
+                t.setFieldText(kod_table::kNameField, name.substr(p * 50, 50));
+                t.setFieldText(kod_table::kPieceField, std::to_string(p + 1));
+                t.setFieldText(kod_table::kCodeField, "С101-" + std::to_string(names % 9999 + 1));
                 t.post();
             }
         });
@@ -61,9 +64,9 @@ struct Fixture {
         std::size_t units = 0;
         fill(edIz, [&units](dbf::Table& t, std::size_t& rows) {
             t.append();
-            t.setFieldText("EDIZ_SP", unitName(units++));
-            t.setFieldText("KEI_ORN", "3");
-            t.setFieldText("K_PRIV", "0.001");
+            t.setFieldText(ediz_table::kUnitField, unitName(units++));
+            t.setFieldText(ediz_table::kUnitCodeField, "3");
+            t.setFieldText(ediz_table::kCoefficientField, "0.001");
             t.post();
             ++rows;
         });
@@ -96,11 +99,10 @@ void BM_FindKod(benchmark::State& state) {
     Fixture& f = fixture();
     std::vector<std::string> names;
     for (std::size_t i = 0; i < f.names; ++i) names.push_back(normName(i * 7919 % f.names));
-    dbf::Table& table = *f.tables->KodTable();
     std::string code;
     benchmark::IterationCount found = 0;
     std::size_t i = 0;
-    for (auto _ : state) found += f.tables->FindKod(table, names[i++ % names.size()], code);
+    for (auto _ : state) found += f.tables->FindKod(names[i++ % names.size()], code);
     if (found != state.iterations()) state.SkipWithError("a stored name was not found");
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
 }
@@ -108,11 +110,10 @@ BENCHMARK(BM_FindKod);
 
 void BM_FindKodMiss(benchmark::State& state) {
     Fixture& f = fixture();
-    dbf::Table& table = *f.tables->KodTable();
     std::string code;
     benchmark::IterationCount found = 0;
     std::size_t i = 0;
-    for (auto _ : state) found += f.tables->FindKod(table, "Раствор"_w + std::to_string(i++ % kRows), code);
+    for (auto _ : state) found += f.tables->FindKod("Раствор"_w + std::to_string(i++ % kRows), code);
     if (found != 0) state.SkipWithError("a name that was never stored was found");
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
 }

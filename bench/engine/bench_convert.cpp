@@ -25,13 +25,16 @@
 #include <string>
 #include <vector>
 
+#include "app/Tlogfile.h"
 #include "dbf/Table.h"
 #include "dbf/Wdbffile.h"
 #include "engine/MappingTables.h"
+#include "engine/PriceTableLayout.h"
 #include "engine/Tkonvika.h"
 #include "platform/Files.h"
 #include "tests/support/ProgramTables.h"
 #include "text/CodePages.h"
+#include "units/UnitsTableLayout.h"
 
 namespace {
 
@@ -56,7 +59,7 @@ double peakRssMegabytes() {
     return usage.ru_maxrss / 1024.0;  // KiB on Linux
 }
 
-const std::vector<dbf::FieldDef>& kPriceFields = testing_support::priceTableFields();
+const std::vector<dbf::FieldDef> kPriceFields = engine::price_table::templateFields();
 
 // Standard units (code page 866 names, as the units tables hold them).
 const char* const kStandardUnits[] = {"м", "м2", "м3", "т", "кг", "шт", "100 м", "1000 шт", "компл"};
@@ -69,7 +72,7 @@ struct MappedUnit {
 const MappedUnit kMappedUnits[] = {{"куб.м", "3", "1"}, {"тыс.шт", "6", "1000"}};
 
 void writeUnits(const std::string& folder) {
-    testing_support::createEmptyTable(platform::joinPath(folder, "Ei1.dbf"), testing_support::unitsTableFields());
+    testing_support::createEmptyTable(platform::joinPath(folder, "Ei1.dbf"), units::unitsTableFields());
     dbf::Table table;
     table.setDatabaseName(folder);
     table.setTableName("Ei1.dbf");
@@ -77,8 +80,8 @@ void writeUnits(const std::string& folder) {
     int key = 0;
     for (const char* unit : kStandardUnits) {
         table.append();
-        table.setFieldText("ED_IZ", text::ansiToOem(text::utf8ToCp1251(unit)));
-        table.setFieldText("KEI", std::to_string(++key));
+        table.setFieldText(units::kUnitNameField, text::ansiToOem(text::utf8ToCp1251(unit)));
+        table.setFieldText(units::kUnitCodeField, std::to_string(++key));
         table.post();
     }
     table.close();
@@ -213,7 +216,8 @@ int main(int argc, char** argv) {
     const double cpuBefore = cpuSeconds();
     const auto start = Clock::now();
     {
-        TKonvika converter(root);
+        TLogFile logFile;
+        TKonvika converter(root, logFile);
         ok = converter.Convert("40", source, output, true, "", root + "/units", nullptr, nullptr);
     }
     const double seconds = since(start);

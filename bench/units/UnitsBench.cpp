@@ -11,6 +11,7 @@
 #include "dbf/Table.h"
 #include "text/CodePages.h"
 #include "units/Tstdedizm.h"
+#include "units/UnitsTableLayout.h"
 
 namespace {
 
@@ -34,12 +35,14 @@ const TStdEdIzm& standardUnits() {
         dbf::Table table;
         table.setDatabaseName(folder.string());
         table.setTableName("Ei1.dbf");
-        table.createTable({{"ED_IZ", 'C', 40, 0}, {"KEI", 'C', 5, 0}});
+        // Codes up to 10000 need a wider code field than the program's own tables give it.
+        table.createTable({{units::kUnitNameField, 'C', units::kUnitNameWidth, 0},
+                           {units::kUnitCodeField, 'C', 5, 0}});
         table.open();
         for (std::size_t i = 0; i < kUnits; ++i) {
             table.append();
-            table.setFieldText("ED_IZ", text::ansiToOem(unitName(i)));
-            table.setFieldText("KEI", std::to_string(i + 1));
+            table.setFieldText(units::kUnitNameField, text::ansiToOem(unitName(i)));
+            table.setFieldText(units::kUnitCodeField, std::to_string(i + 1));
             table.post();
         }
     }

@@ -16,11 +16,13 @@
 
 #include "dbf/Table.h"
 #include "engine/MappingTables.h"
+#include "engine/PriceTableLayout.h"
 #include "engine/Tkonvika.h"
 #include "platform/Desktop.h"
 #include "platform/Files.h"
 #include "tests/support/ProgramTables.h"
 #include "text/CodePages.h"
+#include "units/UnitsTableLayout.h"
 
 namespace {
 
@@ -47,10 +49,10 @@ std::string makeProgramFolder() {
     platform::createDirectories(root + "/DLL");
     if (!platform::copyFile(GVREAD_LIBRARY_PATH, root + "/DLL/gvread.so")) std::abort();
     createEmptyTable(root + "/Morvel/Shablon/Resurs/cenashab.dbf",
-                     testing_support::priceTableFields());
+                     engine::price_table::templateFields());
     for (const char* name : {"Ei1.dbf", "Ei2.dbf"}) {
         const std::string path = root + "/units/" + name;
-        createEmptyTable(path, testing_support::unitsTableFields());
+        createEmptyTable(path, units::unitsTableFields());
         dbf::Table table;
         table.setDatabaseName(root + "/units");
         table.setTableName(name);
@@ -59,8 +61,8 @@ std::string makeProgramFolder() {
             {"м3", "1"}, {"шт", "2"}, {"т", "3"}, {"м2", "4"}, {"100 м", "5"}, {"", "6"}};
         for (const auto& [unit, key] : units) {
             table.append();
-            table.setFieldText("ED_IZ", text::ansiToOem(text::utf8ToCp1251(unit)));
-            table.setFieldText("KEI", key);
+            table.setFieldText(units::kUnitNameField, text::ansiToOem(text::utf8ToCp1251(unit)));
+            table.setFieldText(units::kUnitCodeField, key);
             table.post();
         }
     }
@@ -69,9 +71,9 @@ std::string makeProgramFolder() {
     MappingTables mapping(root + "/Morvel/TKonvika/kodper.dbf", root + "/Morvel/TKonvika/edizper.dbf",
                           dbf, "TKonvika");
     if (!mapping.OpenMappingTables()) std::abort();
-    mapping.StoreKod(*mapping.KodTable(), text::utf8ToCp1251("Кладка стен"), text::utf8ToCp1251("С101-0001-5"));
-    mapping.StoreKod(*mapping.KodTable(), std::string(120, 'n'), "1-1-1");
-    mapping.StoreKod(*mapping.KodTable(), "x", std::string(60, '9'));
+    mapping.StoreKod(text::utf8ToCp1251("Кладка стен"), text::utf8ToCp1251("С101-0001-5"));
+    mapping.StoreKod(std::string(120, 'n'), "1-1-1");
+    mapping.StoreKod("x", std::string(60, '9'));
     mapping.StoreEdIz(text::utf8ToCp1251("кв.м"), "4", "0.5");
     mapping.StoreEdIz("kg", "2", "1e308");
     mapping.StoreEdIz("bad", "", "not a number");
@@ -79,26 +81,36 @@ std::string makeProgramFolder() {
     return root;
 }
 
+// The conversions here run without logging: the log is never opened.
+class UnusedLog final : public engine::ConversionLog {
+public:
+    bool Open(const std::string&, const std::string&) override { std::abort(); }
+    bool WriteLine(const std::string&) override { std::abort(); }
+    bool Close() override { return true; }
+};
+
 struct Converters {
     static constexpr std::array<const char*, 6> kBases = {"40", "MG419", "1", "9", "G1", ""};
+    UnusedLog log;
     std::array<std::unique_ptr<TKonvika>, kBases.size()> byBase;
 };
 
 Converters& converters() {
     static SilentDesktop desktop;
     static platform::ScopedDesktop installed(desktop);
-    static Converters ready = [] {
+    static Converters ready;
+    static const bool prepared = [] {
         const std::string root = makeProgramFolder();
-        Converters c;
         for (std::size_t i = 0; i < Converters::kBases.size(); ++i) {
-            c.byBase[i] = std::make_unique<TKonvika>(root);
+            ready.byBase[i] = std::make_unique<TKonvika>(root, ready.log);
             // A conversion loads the standard units and leaves the mapping tables open.
-            if (!c.byBase[i]->Convert(Converters::kBases[i], root + "/one.txt", root + "/out.dbf", false,
-                                      root + "/units", root + "/units", nullptr, nullptr))
+            if (!ready.byBase[i]->Convert(Converters::kBases[i], root + "/one.txt", root + "/out.dbf", false,
+                                          root + "/units", root + "/units", nullptr, nullptr))
                 std::abort();
         }
-        return c;
+        return true;
     }();
+    (void)prepared;
     return ready;
 }
 
@@ -115,11 +127,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string reformatted = record;
     (void)converter.ReformatSourceCode(reformatted);
 
-    std::string code, unit, price1, price2, name;
-    if (!converter.ParseRecord(record, '@', code, unit, price1, price2, name)) return 0;
-    std::string TIP, SBOR, TABL, POZ, KEI;
-    (void)converter.ResolveCodeAndUnit(code, unit, name, TIP, SBOR, TABL, POZ, price1, price2, KEI);
+    engine::SourceRecord source;
+    if (!converter.ParseRecord(record, '@', source)) return 0;
+    engine::PriceRecord price;
+    (void)converter.ResolveCodeAndUnit(source, price);
     // The code parser fills fixed columns of the price table.
-    if (TIP.size() > 1 || SBOR.size() > 6 || TABL.size() > 5 || POZ.size() > 5) std::abort();
+    if (price.TIP.size() > 1 || price.SBOR.size() > 6 || price.TABL.size() > 5 || price.POZ.size() > 5)
+        std::abort();
     return 0;
 }

@@ -4,10 +4,12 @@
 #include <stdexcept>
 
 #include "dbf/Table.h"
+#include "engine/PriceTableLayout.h"
 #include "engine/Tkonvika.h"
 #include "platform/Files.h"
 #include "tests/support/ProgramTables.h"
 #include "text/CodePages.h"
+#include "units/UnitsTableLayout.h"
 
 namespace engine_testing {
 
@@ -20,7 +22,7 @@ ProgramFolder::ProgramFolder(const std::string& readerLibrary) {
     platform::createDirectories(path("DLL"));
     if (!platform::copyFile(readerLibrary, path("DLL/gvread.so")))
         throw std::runtime_error("cannot install the reader library " + readerLibrary);
-    createEmptyTable(path("Morvel/Shablon/Resurs/cenashab.dbf"), testing_support::priceTableFields());
+    createEmptyTable(path("Morvel/Shablon/Resurs/cenashab.dbf"), engine::price_table::templateFields());
     platform::createDirectories(path("out"));
     platform::createDirectories(unitsFolder());
 }
@@ -28,15 +30,15 @@ ProgramFolder::ProgramFolder(const std::string& readerLibrary) {
 void ProgramFolder::writeUnits(const std::vector<std::pair<std::string, std::string>>& units,
                                const std::string& fileName) const {
     const std::string file = platform::joinPath(unitsFolder(), fileName);
-    createEmptyTable(file, testing_support::unitsTableFields());
+    createEmptyTable(file, units::unitsTableFields());
     dbf::Table table;
     table.setDatabaseName(unitsFolder());
     table.setTableName(fileName);
     table.open();
     for (const auto& [name, key] : units) {
         table.append();
-        table.setFieldText("ED_IZ", text::ansiToOem(text::utf8ToCp1251(name)));
-        table.setFieldText("KEI", key);
+        table.setFieldText(units::kUnitNameField, text::ansiToOem(text::utf8ToCp1251(name)));
+        table.setFieldText(units::kUnitCodeField, key);
         table.post();
     }
     table.close();
@@ -121,9 +123,9 @@ public:
 
 }  // namespace
 
-void useFixedLogClock(TKonvika& converter) {
-    converter.LogFile().SetClock(std::make_shared<FixedClock>());
-    converter.LogFile().SetTimeFormats({"%d.%m.%Y", "%H:%M:%S"});
+void useFixedLogClock(TLogFile& log) {
+    log.SetClock(std::make_shared<FixedClock>());
+    log.SetTimeFormats({"%d.%m.%Y", "%H:%M:%S"});
 }
 
 std::string stampedEntry(const std::string& message) {

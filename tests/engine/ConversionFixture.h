@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/Tlogfile.h"
 #include "engine/ConversionUi.h"
 #include "engine/Tkonvika.h"
 #include "tests/support/TempFolder.h"
@@ -52,8 +53,8 @@ std::vector<PriceRow> readPriceTable(const std::string& path);
 std::vector<std::vector<std::string>> readRows(const std::string& path,
                                                const std::vector<std::string>& fields);
 
-// Stamps the converter's log with a fixed clock and format.
-void useFixedLogClock(TKonvika& converter);
+// Stamps a converter's log with a fixed clock and format.
+void useFixedLogClock(TLogFile& log);
 // "20.10.2005 14:03:27 - " + message + CR, as the fixed clock stamps it.
 std::string stampedEntry(const std::string& message);
 

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "app/Tlogfile.h"
+#include "engine/PriceTableLayout.h"
 #include "engine/Tkonvika.h"
 #include "platform/Files.h"
 #include "tests/engine/ConversionFixture.h"
@@ -32,8 +34,9 @@ protected:
     }
 
     bool run(const std::string& source, const std::string& output) {
-        TKonvika converter(folder.root());
-        engine_testing::useFixedLogClock(converter);
+        TLogFile logFile;
+        TKonvika converter(folder.root(), logFile);
+        engine_testing::useFixedLogClock(logFile);
         return converter.Convert("40", source, output, true, "", folder.unitsFolder(), &progress,
                                  &progress);
     }
@@ -81,7 +84,8 @@ TEST_F(Convert, TablesOfThreeNoneAndTwoRecordsLogEveryStepInOrder) {
 TEST_F(Convert, CancelBeforeTheThirdTableStopsBeforeItsFirstRecord) {
     const std::string source = folder.writeSource(
         "prices.txt", {{validRecord(1), validRecord(2), validRecord(3)}, {}, {validRecord(4), validRecord(5)}});
-    TKonvika converter(folder.root());
+    TLogFile logFile;
+    TKonvika converter(folder.root(), logFile);
     progress.onMessages = [&](int tablesBegun) {
         if (tablesBegun == 3) converter.CancelConversion();
     };
@@ -141,9 +145,10 @@ TEST_F(Convert, TemplateWithoutTheUnitFieldStopsAtTheFirstRecord) {
     dbf::Table table;
     table.setDatabaseName(platform::folderOf(templatePath));
     table.setTableName("cenashab.dbf");
-    table.createTable({{"TIP", 'C', 1, 0}, {"SBOR", 'C', 6, 0}, {"TABL", 'C', 5, 0},
-                       {"POZ", 'C', 5, 0}, {"C_1", 'N', 16, 6}, {"C_2", 'N', 16, 6},
-                       {"C1", 'N', 16, 6}, {"C2", 'N', 16, 6}});
+    std::vector<dbf::FieldDef> fields = engine::price_table::templateFields();
+    std::erase_if(fields, [](const dbf::FieldDef& field) { return field.name == "KEI"; });
+    ASSERT_EQ(fields.size(), 8u);
+    table.createTable(fields);
     EXPECT_FALSE(run(folder.writeSource("prices.txt", {{validRecord(1), validRecord(2)}, {validRecord(3)}})));
     EXPECT_EQ(desktop.textsUtf8(), Messages{"AddRecord: Ошибка при добавлении записи в ценовой файл!"});
     const Messages log = logMessages(folder.logPath());

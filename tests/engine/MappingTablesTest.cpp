@@ -7,6 +7,7 @@
 
 #include "dbf/EngineError.h"
 #include "dbf/Wdbffile.h"
+#include "engine/MappingTableLayout.h"
 #include "engine/MappingTables.h"
 #include "platform/Files.h"
 #include "tests/support/RecordingDesktop.h"
@@ -39,7 +40,6 @@ public:
         opened = tables_->OpenMappingTables();
     }
     MappingTables& tables() { return *tables_; }
-    dbf::Table& kod() { return *tables_->KodTable(); }
 
     bool opened = false;
 
@@ -76,10 +76,10 @@ TEST(MappingTables, FirstOpeningCreatesTheFolderBothFilesAndTheirTags) {
     {
         Session session(files);
         ASSERT_TRUE(session.opened);
-        EXPECT_NE(session.tables().KodTable(), nullptr);
-        EXPECT_NE(session.tables().EdIzTable(), nullptr);
-        EXPECT_EQ(text::upperCase1251(session.kod().selectedTag()), "NR_IND");
-        EXPECT_EQ(text::upperCase1251(session.tables().EdIzTable()->selectedTag()), "EZ_SP_IND");
+        EXPECT_TRUE(session.tables().IsKodTableOpen());
+        EXPECT_TRUE(session.tables().IsEdIzTableOpen());
+        EXPECT_EQ(text::upperCase1251(session.tables().SelectedKodTag()), "NR_IND");
+        EXPECT_EQ(text::upperCase1251(session.tables().SelectedEdIzTag()), "EZ_SP_IND");
     }
     EXPECT_TRUE(desktop.messages.empty());
 
@@ -108,14 +108,16 @@ TEST(MappingTables, FirstOpeningCreatesTheFolderBothFilesAndTheirTags) {
 }
 
 TEST(MappingTables, IndexListsEndWithNullEntries) {
-    EXPECT_STREQ(kKodIndexes[0].Name, "NR_IND");
-    EXPECT_STREQ(kKodIndexes[0].Expression, "NAME_SP+ROST");
-    EXPECT_STREQ(kKodIndexes[0].Fields, "NAME_SP");
-    EXPECT_STREQ(kKodIndexes[1].Name, "NULL");
-    EXPECT_STREQ(kEdIzIndexes[0].Name, "EZ_SP_IND");
-    EXPECT_STREQ(kEdIzIndexes[0].Expression, "EDIZ_SP");
-    EXPECT_STREQ(kEdIzIndexes[0].Fields, "EDIZ_SP");
-    EXPECT_STREQ(kEdIzIndexes[1].Expression, "NULL");
+    const SIndexDesc* kodIndexes = engine::kod_table::kIndexes;
+    const SIndexDesc* edIzIndexes = engine::ediz_table::kIndexes;
+    EXPECT_STREQ(kodIndexes[0].Name, "NR_IND");
+    EXPECT_STREQ(kodIndexes[0].Expression, "NAME_SP+ROST");
+    EXPECT_STREQ(kodIndexes[0].Fields, "NAME_SP");
+    EXPECT_STREQ(kodIndexes[1].Name, "NULL");
+    EXPECT_STREQ(edIzIndexes[0].Name, "EZ_SP_IND");
+    EXPECT_STREQ(edIzIndexes[0].Expression, "EDIZ_SP");
+    EXPECT_STREQ(edIzIndexes[0].Fields, "EDIZ_SP");
+    EXPECT_STREQ(edIzIndexes[1].Expression, "NULL");
 }
 
 TEST(MappingTables, FileThatCannotBeCreatedIsReported) {
@@ -146,8 +148,8 @@ TEST(MappingTables, FileThatCannotBeCreatedIsReported) {
         EXPECT_EQ(desktop.messages[0].kind, platform::MessageKind::Error);
         EXPECT_EQ(desktop.messages[0].text, c.message + (c.kodBlocked ? kod : edIz));
         // The code table opens before the unit table is created.
-        EXPECT_EQ(tables.KodTable() != nullptr, !c.kodBlocked);
-        EXPECT_EQ(tables.EdIzTable(), nullptr);
+        EXPECT_EQ(tables.IsKodTableOpen(), !c.kodBlocked);
+        EXPECT_FALSE(tables.IsEdIzTableOpen());
     }
 }
 
@@ -158,7 +160,7 @@ TEST(MappingTables, CreatingNeverReplacesAnExistingFile) {
     {
         Session session(files);
         ASSERT_TRUE(session.opened);
-        session.tables().StoreKod(session.kod(), "Песок"_w, "КОД-1"_w);
+        session.tables().StoreKod("Песок"_w, "КОД-1"_w);
         session.tables().StoreEdIz("м3"_w, "3", "1.0");
     }
     WDbfFile dbf;
@@ -206,7 +208,7 @@ TEST(MappingTables, NamesAreStoredInPiecesOfFifty) {
         {
             Session session(files);
             ASSERT_TRUE(session.opened);
-            EXPECT_TRUE(session.tables().StoreKod(session.kod(), name, code));
+            EXPECT_TRUE(session.tables().StoreKod(name, code));
         }
         const auto rows = rowsOf(files.kod);
         ASSERT_EQ(rows.size(), c.rows);
@@ -230,17 +232,17 @@ TEST(MappingTables, StoredNamesAreFoundAfterReopening) {
             Session session(files);
             ASSERT_TRUE(session.opened);
             std::string code = "untouched";
-            EXPECT_FALSE(session.tables().FindKod(session.kod(), name, code));
+            EXPECT_FALSE(session.tables().FindKod(name, code));
             EXPECT_EQ(code, "untouched");
-            session.tables().StoreKod(session.kod(), name, "С101-0001-5"_w);
+            session.tables().StoreKod(name, "С101-0001-5"_w);
             // Visible at once to the next record of the same conversion.
-            EXPECT_TRUE(session.tables().FindKod(session.kod(), name, code));
+            EXPECT_TRUE(session.tables().FindKod(name, code));
             EXPECT_EQ(code, "С101-0001-5"_w);
         }
         Session later(files);
         ASSERT_TRUE(later.opened);
         std::string code;
-        EXPECT_TRUE(later.tables().FindKod(later.kod(), name, code));
+        EXPECT_TRUE(later.tables().FindKod(name, code));
         EXPECT_EQ(code, "С101-0001-5"_w);
         // Nothing was stored twice.
         EXPECT_EQ(rowsOf(files.kod).size(), c.rows);
@@ -256,7 +258,7 @@ TEST(MappingTables, NameIsNotFoundThroughPiecesOfOtherNames) {
     MappingTables& tables = session.tables();
 
     const std::string stored = makeName(120, 3);
-    tables.StoreKod(session.kod(), stored, "КОД-1"_w);
+    tables.StoreKod(stored, "КОД-1"_w);
 
     struct Case {
         const char* title;
@@ -276,7 +278,7 @@ TEST(MappingTables, NameIsNotFoundThroughPiecesOfOtherNames) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.title);
         std::string code = "untouched";
-        EXPECT_FALSE(tables.FindKod(session.kod(), c.name, code));
+        EXPECT_FALSE(tables.FindKod(c.name, code));
         EXPECT_EQ(code, "untouched");
     }
 }
@@ -291,18 +293,18 @@ TEST(MappingTables, NamesSharingTheirFirstPieceKeepTheirOwnCodes) {
     {
         Session session(files);
         ASSERT_TRUE(session.opened);
-        session.tables().StoreKod(session.kod(), first, "КОД-1"_w);
-        session.tables().StoreKod(session.kod(), second, "КОД-2"_w);
-        session.tables().StoreKod(session.kod(), shortName, "КОД-3"_w);
+        session.tables().StoreKod(first, "КОД-1"_w);
+        session.tables().StoreKod(second, "КОД-2"_w);
+        session.tables().StoreKod(shortName, "КОД-3"_w);
     }
     Session later(files);
     ASSERT_TRUE(later.opened);
     std::string code;
-    EXPECT_TRUE(later.tables().FindKod(later.kod(), first, code));
+    EXPECT_TRUE(later.tables().FindKod(first, code));
     EXPECT_EQ(code, "КОД-1"_w);
-    EXPECT_TRUE(later.tables().FindKod(later.kod(), second, code));
+    EXPECT_TRUE(later.tables().FindKod(second, code));
     EXPECT_EQ(code, "КОД-2"_w);
-    EXPECT_TRUE(later.tables().FindKod(later.kod(), shortName, code));
+    EXPECT_TRUE(later.tables().FindKod(shortName, code));
     EXPECT_EQ(code, "КОД-3"_w);
 }
 
@@ -313,12 +315,12 @@ TEST(MappingTables, LongNamesAreToldApartByTheirFirstThousandCharacters) {
     Session session(files);
     ASSERT_TRUE(session.opened);
     const std::string stored = makeName(1200, 8);
-    session.tables().StoreKod(session.kod(), stored, "КОД-1"_w);
+    session.tables().StoreKod(stored, "КОД-1"_w);
     std::string code;
     // What lies beyond the stored pieces is not compared.
-    EXPECT_TRUE(session.tables().FindKod(session.kod(), stored.substr(0, 1000) + "x", code));
+    EXPECT_TRUE(session.tables().FindKod(stored.substr(0, 1000) + "x", code));
     EXPECT_EQ(code, "КОД-1"_w);
-    EXPECT_FALSE(session.tables().FindKod(session.kod(), "x" + stored.substr(1), code));
+    EXPECT_FALSE(session.tables().FindKod("x" + stored.substr(1), code));
 }
 
 TEST(MappingTables, EmptyNameIsNeverFound) {
@@ -327,9 +329,9 @@ TEST(MappingTables, EmptyNameIsNeverFound) {
     RecordingDesktop desktop;
     Session session(files);
     ASSERT_TRUE(session.opened);
-    EXPECT_TRUE(session.tables().StoreKod(session.kod(), "", "КОД-1"_w));
+    EXPECT_TRUE(session.tables().StoreKod("", "КОД-1"_w));
     std::string code = "untouched";
-    EXPECT_FALSE(session.tables().FindKod(session.kod(), "", code));
+    EXPECT_FALSE(session.tables().FindKod("", code));
     EXPECT_EQ(code, "untouched");
     const auto rows = rowsOf(files.kod);
     ASSERT_EQ(rows.size(), 1u);
@@ -345,26 +347,26 @@ TEST(MappingTables, NameIsStoredAsItCameWithoutTrimming) {
     {
         Session session(files);
         ASSERT_TRUE(session.opened);
-        session.tables().StoreKod(session.kod(), name, "С101-0001-5"_w);
+        session.tables().StoreKod(name, "С101-0001-5"_w);
         std::string code;
-        EXPECT_FALSE(session.tables().FindKod(session.kod(), "Бетон тяжёлый"_w, code));
-        EXPECT_FALSE(session.tables().FindKod(session.kod(), "  БЕТОН ТЯЖЁЛЫЙ"_w, code));
-        EXPECT_TRUE(session.tables().FindKod(session.kod(), name, code));
+        EXPECT_FALSE(session.tables().FindKod("Бетон тяжёлый"_w, code));
+        EXPECT_FALSE(session.tables().FindKod("  БЕТОН ТЯЖЁЛЫЙ"_w, code));
+        EXPECT_TRUE(session.tables().FindKod(name, code));
     }
     EXPECT_EQ(rowsOf(files.kod)[0][0], name);
 }
 
-TEST(MappingTables, FindKodGivesBackTheOrderTheTableWasIn) {
+// Nobody else holds the tables, so the code tag stays selected from the opening on.
+TEST(MappingTables, FindKodLeavesTheCodeTagSelected) {
     TempFolder root;
     const Files files(root);
     RecordingDesktop desktop;
     Session session(files);
     ASSERT_TRUE(session.opened);
-    session.tables().StoreKod(session.kod(), "Песок"_w, "С101-0001-5"_w);
-    session.kod().selectTag("");
+    session.tables().StoreKod("Песок"_w, "С101-0001-5"_w);
     std::string code;
-    EXPECT_TRUE(session.tables().FindKod(session.kod(), "Песок"_w, code));
-    EXPECT_EQ(session.kod().selectedTag(), "");
+    EXPECT_TRUE(session.tables().FindKod("Песок"_w, code));
+    EXPECT_EQ(text::upperCase1251(session.tables().SelectedKodTag()), "NR_IND");
 }
 
 TEST(MappingTables, RowsWrittenByAnotherProgramAreFound) {
@@ -392,14 +394,14 @@ TEST(MappingTables, RowsWrittenByAnotherProgramAreFound) {
     Session session(files);
     ASSERT_TRUE(session.opened);
     std::string code;
-    EXPECT_TRUE(session.tables().FindKod(session.kod(), "Песок"_w, code));
+    EXPECT_TRUE(session.tables().FindKod("Песок"_w, code));
     EXPECT_EQ(code, "С101-0003-7"_w);
     std::string longName;
     for (int i = 0; i < 12; ++i) longName += "Щебень "_w;
     // The source name keeps its trailing blank; the file cannot tell it from none.
-    EXPECT_TRUE(session.tables().FindKod(session.kod(), longName, code));
+    EXPECT_TRUE(session.tables().FindKod(longName, code));
     EXPECT_EQ(code, "С101-0002-1"_w);
-    EXPECT_TRUE(session.tables().FindKod(session.kod(), withoutTrailingBlanks(longName), code));
+    EXPECT_TRUE(session.tables().FindKod(withoutTrailingBlanks(longName), code));
 }
 
 TEST(MappingTables, CodeIndexIsReadableByAnIndependentReader) {
@@ -410,8 +412,8 @@ TEST(MappingTables, CodeIndexIsReadableByAnIndependentReader) {
     {
         Session session(files);
         ASSERT_TRUE(session.opened);
-        session.tables().StoreKod(session.kod(), name, "КОД-1"_w);
-        session.tables().StoreKod(session.kod(), "Песок"_w, "КОД-2"_w);
+        session.tables().StoreKod(name, "КОД-1"_w);
+        session.tables().StoreKod("Песок"_w, "КОД-2"_w);
     }
     const auto keys = external_readers::mdxKeys(files.kodMdx(), "NR_IND");
     ASSERT_EQ(keys.status, 0) << keys.output;
@@ -524,21 +526,21 @@ TEST(MappingTables, RowsOfAnEarlierRunAreKeptAndFound) {
     {
         Session first(files);
         ASSERT_TRUE(first.opened);
-        first.tables().StoreKod(first.kod(), "Песок"_w, "КОД-1"_w);
+        first.tables().StoreKod("Песок"_w, "КОД-1"_w);
         first.tables().StoreEdIz("м3"_w, "3", "1.0");
     }
     {
         Session second(files);
         ASSERT_TRUE(second.opened);
-        second.tables().StoreKod(second.kod(), "Щебень"_w, "КОД-2"_w);
+        second.tables().StoreKod("Щебень"_w, "КОД-2"_w);
         second.tables().StoreEdIz("т"_w, "4", "1.0");
     }
     Session third(files);
     ASSERT_TRUE(third.opened);
     std::string code, kei, coefficient;
-    EXPECT_TRUE(third.tables().FindKod(third.kod(), "Песок"_w, code));
+    EXPECT_TRUE(third.tables().FindKod("Песок"_w, code));
     EXPECT_EQ(code, "КОД-1"_w);
-    EXPECT_TRUE(third.tables().FindKod(third.kod(), "Щебень"_w, code));
+    EXPECT_TRUE(third.tables().FindKod("Щебень"_w, code));
     EXPECT_EQ(code, "КОД-2"_w);
     EXPECT_TRUE(third.tables().FindEdIz("м3"_w, kei, coefficient));
     EXPECT_EQ(kei, "3");
@@ -557,7 +559,7 @@ TEST(MappingTables, LostIndexIsRebuiltFromTheRows) {
     {
         Session session(files);
         ASSERT_TRUE(session.opened);
-        session.tables().StoreKod(session.kod(), name, "КОД-1"_w);
+        session.tables().StoreKod(name, "КОД-1"_w);
         session.tables().StoreEdIz("кг"_w, "5", "0.001");
     }
     ASSERT_TRUE(platform::deleteFile(files.kodMdx()));
@@ -565,7 +567,7 @@ TEST(MappingTables, LostIndexIsRebuiltFromTheRows) {
     Session later(files);
     ASSERT_TRUE(later.opened);
     std::string code, kei, coefficient;
-    EXPECT_TRUE(later.tables().FindKod(later.kod(), name, code));
+    EXPECT_TRUE(later.tables().FindKod(name, code));
     EXPECT_EQ(code, "КОД-1"_w);
     EXPECT_TRUE(later.tables().FindEdIz("кг"_w, kei, coefficient));
     EXPECT_EQ(coefficient, "0.001");
@@ -584,8 +586,11 @@ TEST(MappingTables, ClosedTablesAreLeftAloneAndUnitOperationsRefuse) {
     EXPECT_THROW(tables.StoreEdIz("м"_w, "1", "1.0"), dbf::EngineError);
     ASSERT_TRUE(tables.OpenMappingTables());
     tables.CloseTables();
-    EXPECT_EQ(tables.KodTable(), nullptr);
-    EXPECT_EQ(tables.EdIzTable(), nullptr);
+    EXPECT_FALSE(tables.IsKodTableOpen());
+    EXPECT_FALSE(tables.IsEdIzTableOpen());
+    std::string code;
+    EXPECT_THROW(tables.FindKod("Песок"_w, code), dbf::EngineError);
+    EXPECT_THROW(tables.StoreKod("Песок"_w, "1"), dbf::EngineError);
     tables.CloseTables();
 }
 

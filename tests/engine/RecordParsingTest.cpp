@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "engine/Tkonvika.h"
-#include "tests/engine/ConversionFixture.h"
+#include "engine/RecordParser.h"
+#include "engine/SourceRecord.h"
 #include "text/CodePages.h"
 
 using text::cp1251ToUtf8;
@@ -11,13 +11,13 @@ using text::utf8ToCp1251;
 
 namespace {
 
+// Parsing is pure text work: no program folder, table or reader library.
 class RecordParsing : public ::testing::Test {
 protected:
-    engine_testing::ProgramFolder folder;
-    TKonvika converter{folder.root()};
+    engine::RecordParser parser;
 
     std::string field(const std::string& record, int n) {
-        return converter.GetField(record, '@', n);
+        return engine::RecordParser::GetField(record, '@', n);
     }
 };
 
@@ -73,7 +73,7 @@ TEST_F(RecordParsing, SourceCodesRebuiltIntoOrnForm) {
     };
     for (const Case& c : cases) {
         std::string code = utf8ToCp1251(c.code);
-        EXPECT_EQ(converter.ReformatSourceCode(code), c.rebuilt) << c.code;
+        EXPECT_EQ(engine::RecordParser::ReformatSourceCode(code), c.rebuilt) << c.code;
         EXPECT_EQ(cp1251ToUtf8(code), c.result) << c.code;
     }
 }
@@ -93,35 +93,34 @@ TEST_F(RecordParsing, CodeGetsTheLetterOfItsType) {
         {"4", "А-15", "СА-15"},             {" 4 ", "123-4567", "С123-4567"},
     };
     for (const Case& c : cases) {
-        std::string code, unit, price1, price2, name;
+        engine::SourceRecord r;
         const std::string record = utf8ToCp1251(std::string(c.type) + "@" + c.source + "@n@u@@1@2");
-        ASSERT_TRUE(converter.ParseRecord(record, '@', code, unit, price1, price2, name)) << c.source;
-        EXPECT_EQ(cp1251ToUtf8(code), c.code) << c.type << " / " << c.source;
+        ASSERT_TRUE(parser.Parse(record, '@', r)) << c.source;
+        EXPECT_EQ(cp1251ToUtf8(r.code), c.code) << c.type << " / " << c.source;
     }
 }
 
 TEST_F(RecordParsing, RecordFieldsGoToTheirResults) {
-    std::string code, unit, price1, price2, name;
+    engine::SourceRecord r;
     const std::string record = utf8ToCp1251("4@123-4567@Бетон тяжёлый @ м3 @x@12,50@100");
-    ASSERT_TRUE(converter.ParseRecord(record, '@', code, unit, price1, price2, name));
-    EXPECT_EQ(cp1251ToUtf8(name), "Бетон тяжёлый ");
-    EXPECT_EQ(cp1251ToUtf8(unit), " м3 ");
-    EXPECT_EQ(price1, "100.0");  // field 7
-    EXPECT_EQ(price2, "12.5");   // field 6
+    ASSERT_TRUE(parser.Parse(record, '@', r));
+    EXPECT_EQ(cp1251ToUtf8(r.name), "Бетон тяжёлый ");
+    EXPECT_EQ(cp1251ToUtf8(r.unit), " м3 ");
+    EXPECT_EQ(r.price1, "100.0");  // field 7
+    EXPECT_EQ(r.price2, "12.5");   // field 6
 }
 
 TEST_F(RecordParsing, ShortRecordLeavesMissingFieldsEmpty) {
-    std::string code, unit, price1, price2, name;
-    ASSERT_TRUE(converter.ParseRecord(utf8ToCp1251("4@123-4567@Бетон"), '@', code, unit, price1,
-                                      price2, name));
-    EXPECT_EQ(cp1251ToUtf8(name), "Бетон");
-    EXPECT_EQ(unit, "");
-    EXPECT_EQ(price1, "");
-    EXPECT_EQ(price2, "");
+    engine::SourceRecord r;
+    ASSERT_TRUE(parser.Parse(utf8ToCp1251("4@123-4567@Бетон"), '@', r));
+    EXPECT_EQ(cp1251ToUtf8(r.name), "Бетон");
+    EXPECT_EQ(r.unit, "");
+    EXPECT_EQ(r.price1, "");
+    EXPECT_EQ(r.price2, "");
 
-    ASSERT_TRUE(converter.ParseRecord("4@123-4567@100", '@', code, unit, price1, price2, name));
-    EXPECT_EQ(price1, "");
-    EXPECT_EQ(price2, "");
+    ASSERT_TRUE(parser.Parse("4@123-4567@100", '@', r));
+    EXPECT_EQ(r.price1, "");
+    EXPECT_EQ(r.price2, "");
 }
 
 TEST_F(RecordParsing, PricesNormalised) {
@@ -134,11 +133,11 @@ TEST_F(RecordParsing, PricesNormalised) {
         {"", ""},          {"abc", ""},      {"7,25 руб.", "7.25"},          {"0.001", "0.001"},
     };
     for (const Case& c : cases) {
-        std::string code, unit, price1, price2, name;
+        engine::SourceRecord r;
         const std::string record = utf8ToCp1251(std::string("4@1@n@u@@") + c.field + "@" + c.field);
-        ASSERT_TRUE(converter.ParseRecord(record, '@', code, unit, price1, price2, name));
-        EXPECT_EQ(price1, c.price) << c.field;
-        EXPECT_EQ(price2, c.price) << c.field;
+        ASSERT_TRUE(parser.Parse(record, '@', r));
+        EXPECT_EQ(r.price1, c.price) << c.field;
+        EXPECT_EQ(r.price2, c.price) << c.field;
     }
 }
 
@@ -153,19 +152,42 @@ TEST_F(RecordParsing, TypeMustBeAnIntegerWhenThereIsACode) {
         {"-7@123-4567@n@u", true},                           {"+4@123-4567@n@u", true},
     };
     for (const Case& c : cases) {
-        std::string code, unit, price1, price2, name;
-        EXPECT_EQ(converter.ParseRecord(c.record, '@', code, unit, price1, price2, name), c.parsed)
+        engine::SourceRecord r;
+        EXPECT_EQ(parser.Parse(c.record, '@', r), c.parsed)
             << c.record;
     }
-    std::string code = "untouched", unit, price1, price2, name;
-    EXPECT_TRUE(converter.ParseRecord("x@@n@u", '@', code, unit, price1, price2, name));
-    EXPECT_EQ(code, "untouched");  // an empty code field leaves the code as it was given
+    engine::SourceRecord r;
+    r.code = "untouched";
+    EXPECT_TRUE(parser.Parse("x@@n@u", '@', r));
+    EXPECT_EQ(r.code, "untouched");  // an empty code field leaves the code as it was given
 }
 
 TEST_F(RecordParsing, RemoveCharsTrimsAndDeletesEveryOccurrence) {
-    EXPECT_EQ(converter.RemoveChars(" \t(4@12(3)@n) \r", "("), "4@123)@n)");
-    EXPECT_EQ(converter.RemoveChars(converter.RemoveChars("  (a(b)c)  ", "("), ")"), "abc");
-    EXPECT_EQ(converter.RemoveChars(" \t ", "("), "");
+    EXPECT_EQ(engine::RecordParser::RemoveChars(" \t(4@12(3)@n) \r", "("), "4@123)@n)");
+    EXPECT_EQ(engine::RecordParser::RemoveChars(engine::RecordParser::RemoveChars("  (a(b)c)  ", "("), ")"), "abc");
+    EXPECT_EQ(engine::RecordParser::RemoveChars(" \t ", "("), "");
+}
+
+TEST_F(RecordParsing, CleaningTrimsDropsParenthesesAndSkipsBlankRecords) {
+    struct Case {
+        const char* raw;  // null: the reader handed no text
+        bool kept;
+        const char* record;
+    };
+    const Case cases[] = {
+        {" \t 4@1@n \r\n", true, "4@1@n"},
+        {"  (4@12(3)@n)  ", true, "4@123@n"},
+        {" () ", true, ""},  // only a blank record is skipped; this one goes on, empty
+        {" \t\r\n", false, "before"},
+        {"", false, "before"},
+        {nullptr, false, "before"},
+    };
+    for (const Case& c : cases) {
+        std::string record = "before";
+        const bool kept = engine::RecordParser::CleanRecord(c.raw, record);
+        EXPECT_EQ(kept, c.kept) << (c.raw ? c.raw : "(null)");
+        EXPECT_EQ(record, c.record) << (c.raw ? c.raw : "(null)");
+    }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/Tlogfile.h"
 #include "engine/Tkonvika.h"
 #include "tests/engine/ConversionFixture.h"
 #include "tests/support/RecordingDesktop.h"
@@ -31,7 +32,8 @@ protected:
     Resolution() { folder.writeUnits({{"м3", "1"}, {"шт", "2"}, {"т", "3"}, {"м2", "4"}}); }
 
     bool convert(const std::vector<std::vector<std::string>>& tables) {
-        TKonvika converter(folder.root());
+        TLogFile logFile;
+        TKonvika converter(folder.root(), logFile);
         converter.SetDialogFactory(&dialogs);
         return converter.Convert("40", folder.writeSource("prices.txt", tables),
                                  folder.outputPath(), true, "", folder.unitsFolder(), nullptr,
@@ -176,7 +178,8 @@ TEST_F(Resolution, SkippingTheCollectionEndsOnlyTheCurrentTable) {
 }
 
 TEST_F(Resolution, WithoutADialogUnknownRecordsAreRejected) {
-    TKonvika converter(folder.root());
+    TLogFile logFile;
+    TKonvika converter(folder.root(), logFile);
     ASSERT_TRUE(converter.Convert("40", folder.writeSource("p.txt", {{"4@12-34@Кладка@м3@@1@2"}}),
                                   folder.outputPath(), true, "", folder.unitsFolder(), nullptr,
                                   nullptr));

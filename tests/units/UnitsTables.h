@@ -6,6 +6,7 @@
 
 #include "dbf/Table.h"
 #include "platform/Files.h"
+#include "units/UnitsTableLayout.h"
 
 namespace units_tables {
 
@@ -16,8 +17,8 @@ struct UnitRow {
 
 inline void writeUnitsTable(const std::string& path, const std::vector<UnitRow>& rows,
                             int edIzWidth = 20, int keiWidth = 1, bool withKeiField = true) {
-    std::vector<dbf::FieldDef> fields{{"ED_IZ", 'C', edIzWidth, 0}};
-    if (withKeiField) fields.push_back({"KEI", 'C', keiWidth, 0});
+    std::vector<dbf::FieldDef> fields{{units::kUnitNameField, 'C', edIzWidth, 0}};
+    if (withKeiField) fields.push_back({units::kUnitCodeField, 'C', keiWidth, 0});
     dbf::Table table;
     table.setDatabaseName(platform::folderOf(path));
     table.setTableName(platform::fileNameOf(path));
@@ -25,8 +26,8 @@ inline void writeUnitsTable(const std::string& path, const std::vector<UnitRow>&
     table.open();
     for (const UnitRow& row : rows) {
         table.append();
-        table.setFieldText("ED_IZ", row.edIz866);
-        if (withKeiField) table.setFieldText("KEI", row.kei);
+        table.setFieldText(units::kUnitNameField, row.edIz866);
+        if (withKeiField) table.setFieldText(units::kUnitCodeField, row.kei);
         table.post();
     }
     table.close();

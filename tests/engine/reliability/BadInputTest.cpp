@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "app/Tcommandlineparser.h"
+#include "app/Tlogfile.h"
 #include "engine/Tkonvika.h"
 #include "platform/Files.h"
 #include "tests/engine/ConversionFixture.h"
@@ -38,7 +39,8 @@ protected:
         if (!parser.ParseCommandLine(commandLine, '?') || parser.GetParamCount() != 5) return false;
         std::string p[5];
         for (int i = 0; i < 5; ++i) EXPECT_TRUE(parser.GetParamByIdx(i, p[i]));
-        TKonvika converter(folder.root());
+        TLogFile logFile;
+        TKonvika converter(folder.root(), logFile);
         converter.SetDialogFactory(dialogs);
         return converter.Convert(p[0], p[1], p[2], true, p[3], p[4], nullptr, nullptr);
     }
@@ -197,16 +199,18 @@ TEST_F(BadInput, EveryByteValueInASourceFile) {
 class ReadyConverter : public BadInput {
 protected:
     void SetUp() override {
-        converter = std::make_unique<TKonvika>(folder.root());
+        converter = std::make_unique<TKonvika>(folder.root(), logFile);
         ASSERT_TRUE(converter->Convert("40", folder.writeSource("p.txt", {{reliability::validRecord(1)}}),
                                        folder.outputPath(), false, "", folder.unitsFolder(), nullptr, nullptr));
     }
     bool parseAndResolve(const std::string& record) {
-        std::string code, unit, price1, price2, name, TIP, SBOR, TABL, POZ, KEI;
+        engine::SourceRecord source;
+        engine::PriceRecord price;
         const std::string cleaned = converter->RemoveChars(converter->RemoveChars(record, "("), ")");
-        if (!converter->ParseRecord(cleaned, '@', code, unit, price1, price2, name)) return false;
-        return converter->ResolveCodeAndUnit(code, unit, name, TIP, SBOR, TABL, POZ, price1, price2, KEI);
+        if (!converter->ParseRecord(cleaned, '@', source)) return false;
+        return converter->ResolveCodeAndUnit(source, price);
     }
+    TLogFile logFile;
     std::unique_ptr<TKonvika> converter;
 };
 
@@ -231,14 +235,19 @@ TEST_F(ReadyConverter, CodesOfTenThousandCharacters) {
                                   "123-" + std::string(9996, '4'), text::utf8ToCp1251("С") + std::string(9999, '9'),
                                   std::string(5000, '1') + std::string(5000, '-')};
     for (const std::string& code : shapes) {
-        std::string TIP, SBOR, TABL, POZ, KEI, price1 = "1", price2 = "2";
+        engine::SourceRecord source;
+        source.code = code;
+        source.unit = text::utf8ToCp1251("м3");
+        source.name = "name";
+        source.price1 = "1";
+        source.price2 = "2";
+        engine::PriceRecord price;
         SCOPED_TRACE(code.substr(0, 8));
-        EXPECT_NO_THROW(converter->ResolveCodeAndUnit(code, text::utf8ToCp1251("м3"), "name", TIP, SBOR,
-                                                      TABL, POZ, price1, price2, KEI));
-        EXPECT_LE(TIP.size(), 1u);
-        EXPECT_LE(SBOR.size(), 6u);
-        EXPECT_LE(TABL.size(), 5u);
-        EXPECT_LE(POZ.size(), 5u);
+        EXPECT_NO_THROW(converter->ResolveCodeAndUnit(source, price));
+        EXPECT_LE(price.TIP.size(), 1u);
+        EXPECT_LE(price.SBOR.size(), 6u);
+        EXPECT_LE(price.TABL.size(), 5u);
+        EXPECT_LE(price.POZ.size(), 5u);
         EXPECT_NO_THROW(parseAndResolve("4@" + code + "@name@" + text::utf8ToCp1251("м3") + "@@1@2"));
         std::string reformatted = code;
         EXPECT_NO_THROW(converter->ReformatSourceCode(reformatted));

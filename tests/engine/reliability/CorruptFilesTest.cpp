@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "app/Tlogfile.h"
 #include "dbf/MdxFormat.h"
 #include "engine/Tkonvika.h"
 #include "platform/Files.h"
@@ -84,7 +85,8 @@ protected:
     }
 
     bool convert(reliability::ReportingDialogs* dialogs) {
-        TKonvika converter(folder.root());
+        TLogFile logFile;
+        TKonvika converter(folder.root(), logFile);
         converter.SetDialogFactory(dialogs);
         return converter.Convert("40", source, folder.outputPath(), true, "", folder.unitsFolder(),
                                  dialogs, dialogs);
@@ -197,7 +199,8 @@ TEST_F(CorruptFiles, IndexOfAnotherTableIsRebuilt) {
     for (int i = 1; i <= kNames; ++i) records.push_back(reliability::unknownCodeRecord("other", i, 30));
     reliability::ReportingDialogs dialogs;
     {
-        TKonvika converter(other.root());
+        TLogFile logFile;
+        TKonvika converter(other.root(), logFile);
         converter.SetDialogFactory(&dialogs);
         ASSERT_TRUE(converter.Convert("40", other.writeSource("p.txt", {records}), other.outputPath(), true,
                                       "", other.unitsFolder(), nullptr, nullptr));

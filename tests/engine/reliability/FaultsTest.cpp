@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <sys/stat.h>
 
+#include "app/Tlogfile.h"
 #include "engine/Tkonvika.h"
 #include "platform/Files.h"
 #include "tests/engine/ConversionFixture.h"
@@ -49,7 +50,8 @@ protected:
     // One conversion in this process, answering every question.
     bool convertHere(const std::string& source, reliability::ReportingDialogs* dialogs = nullptr) {
         testing_support::RecordingDesktop desktop;
-        TKonvika converter(folder.root());
+        TLogFile logFile;
+        TKonvika converter(folder.root(), logFile);
         converter.SetDialogFactory(dialogs);
         return converter.Convert("40", source, folder.outputPath(), true, "", folder.unitsFolder(),
                                  dialogs, dialogs);
@@ -63,7 +65,8 @@ protected:
                 std::string lines;
                 reliability::ReportingDialogs dialogs;
                 dialogs.report = [&lines](const std::string& line) { lines += line + "\n"; };
-                TKonvika converter(folder.root());
+                TLogFile logFile;
+                TKonvika converter(folder.root(), logFile);
                 converter.SetDialogFactory(answering ? &dialogs : nullptr);
                 bool result = false;
                 try {
@@ -151,7 +154,8 @@ void checkDiskFullWhileStoring(ProgramFolder& folder, const std::string& source,
     dialogs.report = [&reported](const std::string& line) { reported += line + "\n"; };
     {
         testing_support::RecordingDesktop desktop;
-        TKonvika converter(folder.root());
+        TLogFile logFile;
+        TKonvika converter(folder.root(), logFile);
         converter.SetDialogFactory(&dialogs);
         EXPECT_TRUE(converter.Convert("40", source, folder.outputPath(), true, "",
                                       folder.unitsFolder(), &dialogs, &dialogs));

@@ -18,6 +18,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "app/Tlogfile.h"
 #include "engine/Tkonvika.h"
 #include "platform/Files.h"
 #include "tests/engine/ConversionFixture.h"
@@ -111,7 +112,8 @@ ChildRun startConversion(const ProgramFolder& folder, const std::string& source)
         } window(dialogs, send);
         bool result = false;
         try {
-            TKonvika converter(folder.root());
+            TLogFile logFile;
+            TKonvika converter(folder.root(), logFile);
             converter.SetDialogFactory(&dialogs);
             result = converter.Convert("40", source, folder.outputPath(), true, "",
                                        folder.unitsFolder(), &dialogs, &window);
@@ -150,7 +152,8 @@ Rerun convertToTheEnd(const ProgramFolder& folder, const std::string& source) {
     std::string reported;
     dialogs.report = [&reported](const std::string& line) { reported += line + "\n"; };
     {
-        TKonvika converter(folder.root());
+        TLogFile logFile;
+        TKonvika converter(folder.root(), logFile);
         converter.SetDialogFactory(&dialogs);
         rerun.result = converter.Convert("40", source, folder.outputPath(), true, "",
                                          folder.unitsFolder(), &dialogs, &dialogs);

@@ -170,7 +170,7 @@ std::vector<std::string> checkMappingTables(const std::string& root, const Store
         }
         for (const std::string& name : stored.names) {
             std::string code;
-            if (!tables.FindKod(*tables.KodTable(), name, code))
+            if (!tables.FindKod(name, code))
                 problems.push_back("answer lost for the name " + text::cp1251ToUtf8(name));
             else if (code != codeAnswerFor(name))
                 problems.push_back("wrong code for " + text::cp1251ToUtf8(name) + ": " +
@@ -184,8 +184,8 @@ std::vector<std::string> checkMappingTables(const std::string& root, const Store
             else if (kei != answer.kei || coefficient != answer.coefficient)
                 problems.push_back("wrong answer for " + text::cp1251ToUtf8(unit));
         }
-        kodRows = tables.KodTable()->recordCount();
-        edIzRows = tables.EdIzTable()->recordCount();
+        kodRows = tables.KodRowCount();
+        edIzRows = tables.EdIzRowCount();
     }
     if (independent != IndependentCheck::None) {
         const bool afterKill = independent == IndependentCheck::AfterKill;

@@ -17,6 +17,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include "app/Tlogfile.h"
 #include "engine/Tkonvika.h"
 #include "platform/Files.h"
 #include "platform/InstanceGuard.h"
@@ -87,7 +88,8 @@ TEST(Security, AConversionWritesOnlyItsOutputItsMappingFilesAndItsLog) {
         ::setenv("HOME", folder.path("home").c_str(), 1);
         const bool guarded = forbidStartingPrograms();
         reliability::ReportingDialogs dialogs;
-        TKonvika converter(folder.root());
+        TLogFile logFile;
+        TKonvika converter(folder.root(), logFile);
         converter.SetDialogFactory(&dialogs);
         const bool result = converter.Convert("40", source, folder.outputPath(), true, "",
                                               folder.unitsFolder(), &dialogs, &dialogs);

@@ -1,24 +1,19 @@
-// Parsing of one source record: its fields, the normative code rebuilt into the ОРН form with
-// the record type's letter in front, and the two prices in the program's number form.
-#include <cctype>
+#include "engine/RecordParser.h"
+
+#include <algorithm>
 #include <charconv>
 #include <optional>
-#include <string>
-#include <string_view>
 
 #include "engine/PriceText.h"
-#include "engine/Tkonvika.h"
 #include "text/CodePages.h"
+#include "text/TextRules.h"
 
-
+namespace engine {
 namespace {
-
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 // A plain decimal integer, optionally signed and surrounded by blanks; anything else fails.
 std::optional<int> integerValue(std::string_view value) {
-    while (!value.empty() && static_cast<unsigned char>(value.front()) <= 32) value.remove_prefix(1);
-    while (!value.empty() && static_cast<unsigned char>(value.back()) <= 32) value.remove_suffix(1);
+    value = text::trimmedView(value);
     const char* begin = value.data();
     const char* end = begin + value.size();
     if (begin != end && *begin == '+') ++begin;
@@ -36,7 +31,35 @@ std::string_view characters(std::string_view s, std::size_t from, std::size_t to
 
 }  // namespace
 
-std::string TKonvika::GetField(const std::string& record, char separator, int n) const {
+RecordParser::RecordParser() {
+    FTypeLetters.Clear();
+    FTypeLetters.Add(1, "З"_w);
+    FTypeLetters.Add(3, "Х"_w);
+    FTypeLetters.Add(4, "С"_w);
+}
+
+std::string RecordParser::RemoveChars(std::string text, const std::string& character) {
+    text = text::trimmed(text);
+    if (character.empty()) return text;
+    for (auto at = text.find(character); at != std::string::npos; at = text.find(character, at))
+        text.erase(at, character.size());
+    return text;
+}
+
+bool RecordParser::CleanRecord(const char* raw, std::string& record) {
+    const std::string_view text = text::trimmedView(raw != nullptr ? std::string_view(raw) : std::string_view());
+    if (text.empty()) return false;
+    // Without parentheses the cleaning is the trimming just done.
+    if (std::none_of(text.begin(), text.end(), [](char c) { return c == '(' || c == ')'; })) {
+        record.assign(text);
+    } else {
+        record = RemoveChars(std::string(text), "(");
+        record = RemoveChars(record, ")");
+    }
+    return true;
+}
+
+std::string RecordParser::GetField(const std::string& record, char separator, int n) {
     int count = 0;
     std::size_t start = 0;
     for (std::size_t at = 0; at < record.size(); ++at) {
@@ -51,10 +74,10 @@ std::string TKonvika::GetField(const std::string& record, char separator, int n)
     return {};
 }
 
-bool TKonvika::ReformatSourceCode(std::string& code) const {
+bool RecordParser::ReformatSourceCode(std::string& code) {
     if (code.empty()) return false;
     // A code that starts with a letter (С, Х, З, Э, C, X among them) already has its form.
-    if (!isDigit(code.front())) return false;
+    if (!text::isDigit(code.front())) return false;
 
     const std::size_t dash = code.find('-');
     if (dash == 2 || dash == 3) code.erase(dash, 1);  // the dash at position 3 or 4
@@ -95,9 +118,7 @@ bool TKonvika::ReformatSourceCode(std::string& code) const {
     return true;
 }
 
-bool TKonvika::ParseRecord(const std::string& record, char separator, std::string& code,
-                           std::string& unit, std::string& price1, std::string& price2,
-                           std::string& name) {
+bool RecordParser::Parse(const std::string& record, char separator, SourceRecord& out) const {
     // The seven fields in one pass: field n lies between separators n - 1 and n, the last one
     // runs to the end, and a field beyond it is empty (as GetField gives them one by one).
     constexpr int kFields = 7;
@@ -118,15 +139,17 @@ bool TKonvika::ParseRecord(const std::string& record, char separator, std::strin
         // A type without a letter gives the code alone; looking it up must not grow the map.
         const auto letter = FTypeLetters.find(*type);
         if (letter != FTypeLetters.end()) {
-            code = letter->second;
-            code += source;
+            out.code = letter->second;
+            out.code += source;
         } else {
-            code = std::move(source);
+            out.code = std::move(source);
         }
     }
-    name.assign(fields[2]);
-    unit.assign(fields[3]);
-    engine::NormalisePrice(fields[5], FStr, price2);
-    engine::NormalisePrice(fields[6], FStr, price1);
+    out.name.assign(fields[2]);
+    out.unit.assign(fields[3]);
+    NormalisePrice(fields[5], FStr, out.price2);
+    NormalisePrice(fields[6], FStr, out.price1);
     return true;
 }
+
+}  // namespace engine
