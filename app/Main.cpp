@@ -18,13 +18,10 @@
 #include "app/ApplicationTitle.h"
 #include "app/ProgramEntry.h"
 #include "dialog/ClassicFont.h"
+#include "dialog/QtText.h"
 #include "text/CodePages.h"
 
 namespace {
-
-QString fromAnsi(const std::string& cp1251) {
-    return QString::fromStdString(text::cp1251ToUtf8(cp1251));
-}
 
 // Layout of the window, in pixels as they stand (not scaled to the screen's resolution).
 constexpr QRect kLabelGeometry(16, 8, 364, 25);

@@ -8,14 +8,11 @@
 
 #include "app/ApplicationTitle.h"
 #include "app/ExceptionReport.h"
+#include "dialog/QtText.h"
 #include "text/CodePages.h"
 
 namespace app {
 namespace {
-
-QString fromAnsi(const std::string& cp1251) {
-    return QString::fromStdString(text::cp1251ToUtf8(cp1251));
-}
 
 // A box owned by the window the user works in stays above it, also above the progress window,
 // which is always on top; with no window yet it is centred on the screen.

@@ -130,7 +130,3 @@ bool TLogFile::Close() {
     FFile = nullptr;
     return true;
 }
-
-std::unique_ptr<engine::ConversionLog> engine::CreateProgramLog() {
-    return std::make_unique<TLogFile>();
-}

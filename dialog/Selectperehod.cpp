@@ -22,17 +22,12 @@
 #include "dialog/AnswerChecks.h"
 #include "dialog/ClassicFont.h"
 #include "dialog/UnitsList.h"
+#include "dialog/QtText.h"
 #include "dialog/UnitsTableModel.h"
 #include "dialog/Wmessage.h"
 #include "text/CodePages.h"
 
 namespace {
-
-QString fromAnsi(const std::string& cp1251) {
-    return QString::fromStdString(text::cp1251ToUtf8(cp1251));
-}
-
-std::string toAnsi(const QString& shown) { return text::utf8ToCp1251(shown.toStdString()); }
 
 // Layout in pixels as they stand (the form is not scaled).
 constexpr int kFontPixels = 13;

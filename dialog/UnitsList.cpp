@@ -6,11 +6,6 @@
 
 namespace dialog {
 
-const SIndexDesc UnitsList::kIndexes[] = {
-    {"ED_IZ_IND", "ED_IZ", "ED_IZ"},
-    {"NULL", "NULL", "NULL"},
-};
-
 UnitsList::UnitsList(dbf::Table& table) : table_(table) {
     // Read once: the dialog never changes the table, and drawing a row must not move the
     // current record, which is the user's choice.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "dbf/Wdbffile.h"
+#include "units/UnitsTableLayout.h"
 
 namespace dbf {
 class Table;
@@ -38,11 +39,11 @@ public:
     // The unit code (field "KEI") of the current record; empty when it stands on none.
     std::string CurrentCode() const;
 
-    static constexpr const char* kNameField = "ED_IZ";
-    static constexpr const char* kCodeField = "KEI";
-    static constexpr const char* kNameTag = "ED_IZ_IND";
+    static constexpr const char* kNameField = units::kUnitNameField;
+    static constexpr const char* kCodeField = units::kUnitCodeField;
+    static constexpr const char* kNameTag = units::kUnitNameTag;
     // The tag the list needs, as the table helper's index list.
-    static const SIndexDesc kIndexes[];
+    static constexpr const SIndexDesc* kIndexes = units::kUnitNameIndexes;
 
 private:
     struct Row {

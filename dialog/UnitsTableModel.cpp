@@ -1,14 +1,14 @@
 #include "dialog/UnitsTableModel.h"
 
 #include "dialog/UnitsList.h"
-#include "text/CodePages.h"
+#include "dialog/QtText.h"
 
 UnitsTableModel::UnitsTableModel(const dialog::UnitsList& units, const QString& columnTitle,
                                  QObject* parent)
     : QAbstractTableModel(parent), title_(columnTitle) {
     names_.reserve(static_cast<std::size_t>(units.RowCount()));
     for (int row = 0; row < units.RowCount(); ++row) {
-        names_.push_back(QString::fromStdString(text::cp1251ToUtf8(units.RowText(row))));
+        names_.push_back(fromAnsi(units.RowText(row)));
     }
 }
 

@@ -2,7 +2,6 @@
 // The conversion log as the converter writes it: opened once per conversion, one entry per
 // event, closed at its end. The program shell's log file implements it; the engine never
 // depends on the shell. Messages are Windows-1251.
-#include <memory>
 #include <string>
 
 namespace engine {
@@ -15,8 +14,5 @@ public:
     virtual bool WriteLine(const std::string& message) = 0;
     virtual bool Close() = 0;
 };
-
-// The program's log file, made by the program shell: the default converter logs there.
-std::unique_ptr<ConversionLog> CreateProgramLog();
 
 }  // namespace engine

@@ -44,11 +44,6 @@ TKonvika::TKonvika(const std::string& programFolder, engine::ConversionLog& log)
       FResolver(FMapping),
       FWriter(FDbf) {}
 
-TKonvika::TKonvika(const std::string& programFolder, std::unique_ptr<engine::ConversionLog> log)
-    : TKonvika(programFolder, *log) {
-    FOwnLog = std::move(log);
-}
-
 TKonvika::~TKonvika() {
     // Destruction must not throw: a table that fails to close has already reported itself.
     try {

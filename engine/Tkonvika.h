@@ -21,11 +21,9 @@
 
 class TKonvika {
 public:
-    // The program's converter: the program's folder, the program shell's log file. Loads the
-    // reader library; throws platform::ProgramError when it cannot.
-    TKonvika();
-    // The same with an explicit program folder (the root of the fixed paths) and the log the
-    // conversions write to, which must outlive the converter.
+    // The program folder is the root of the fixed paths; the log the conversions write to must
+    // outlive the converter. Loads the reader library; throws platform::ProgramError when it
+    // cannot.
     TKonvika(const std::string& programFolder, engine::ConversionLog& log);
     ~TKonvika();
     TKonvika(const TKonvika&) = delete;
@@ -60,7 +58,6 @@ public:
     void CloseLog();
 
 private:
-    TKonvika(const std::string& programFolder, std::unique_ptr<engine::ConversionLog> log);
     void WriteLog(const std::string& message);
     void ShowMessage(const std::string& message) const;
 
@@ -70,7 +67,6 @@ private:
     std::string FKodFile;
     std::string FLogPath;
     TSPDLL FReader;
-    std::unique_ptr<engine::ConversionLog> FOwnLog;  // the program's log, when the converter made it
     engine::ConversionLog& FLog;
     WDbfFile FDbf;
     MappingTables FMapping;  // FKodTable and FEdIzTable: the code and the unit mapping tables
