@@ -3,9 +3,11 @@
 #include <algorithm>
 
 #include "dbf/ByteOrder.h"
+#include "dbf/EngineError.h"
 #include "dbf/EngineMessages.h"
 #include "dbf/MdxBytes.h"
 #include "dbf/MdxFormat.h"
+#include "dbf/Table.h"
 #include "text/CodePages.h"
 
 namespace dbf {
@@ -15,6 +17,40 @@ using namespace mdx;
 
 // Cached nodes beyond this many are dropped (about 16 MB of decoded blocks).
 constexpr std::size_t kMaxCachedNodes = 16384;
+
+// Reads what kind of keys a tag holds and how we compute them; a tag we cannot keep gets
+// its refusal, naming it and saying why.
+void describeTag(ProductionIndex::Tag& tag, const TableHeader& table) {
+    const std::string& t = tag.header;
+    const std::uint8_t format = readU8(t, kTagKeyFormat);
+    tag.keyType = static_cast<char>(readU8(t, kTagKeyType));
+    tag.descending = (format & kKeyFormatDescending) != 0;
+    tag.distinct = (format & kKeyFormatDistinct) != 0;
+    tag.unique = tag.distinct || (format & kKeyFormatUnique) != 0 || readU8(t, kTagUnique) != 0;
+    const bool oem = table.languageDriver == kLanguageDriverCp866 || table.languageDriver == 0x65;
+    const std::string named = "Тег \""_w + tag.name + "\" (" + tag.source + ") ";
+    auto refuse = [&](const char* why) {
+        if (tag.refusal.empty()) tag.refusal = named + text::utf8ToCp1251(why);
+    };
+    if (tag.keyType == 'C') {
+        try {
+            KeyExpression plain = parseKeyExpression(tag.source, table, "");
+            if (plain.keyLength == tag.keyLength) tag.plain = std::move(plain);
+        } catch (const EngineError&) {
+            // Not field concatenation: evaluated below.
+        }
+    }
+    auto expression = Expression::parse(tag.source, table, oem);
+    const bool fits = expression && ((tag.keyType == 'C' && expression->kind() == ExprValue::Kind::Text) ||
+                                     ((tag.keyType == 'N' || tag.keyType == 'F') &&
+                                      expression->kind() == ExprValue::Kind::Number && tag.keyLength == 12));
+    if (!tag.plain && fits) tag.expression = std::move(expression);
+    if (tag.keyType == 'D')
+        refuse("с ключами-датами не поддерживается.");
+    else if (!tag.seekable())
+        refuse("имеет выражение ключа, которое эта программа не вычисляет.");
+    if (readU8(t, kTagHasFilter) != 0) refuse("с условием FOR не поддерживается.");
+}
 
 }  // namespace
 
@@ -85,7 +121,7 @@ std::unique_ptr<ProductionIndex> ProductionIndex::open(const std::string& path, 
     if (*size < kHeadSize || !index->file_.readAt(0, h.data(), h.size()))
         index->damaged("файл слишком короткий.");
     if (readU16(h, kBlockPages) != kPagesPerBlock || readU16(h, kBlockBytes) != kBlockSize)
-        raise("Индекс с размером блока, отличным от 1024 байт, не поддерживается.", path);
+        raiseUnsupported("Индекс с размером блока, отличным от 1024 байт, не поддерживается."_w, path);
     if (readU8(h, kSlotLength) != kSlotSize) index->damaged("неверная длина записи тега.");
     const std::size_t count = readU16(h, kTagCount);
     if (count > kMaxTags) index->damaged("слишком много тегов.");
@@ -102,27 +138,21 @@ std::unique_ptr<ProductionIndex> ProductionIndex::open(const std::string& path, 
         if (!index->file_.readAt(pageOffset(tag.headerPage), tag.header.data(), kBlockSize))
             index->damaged("не удалось прочитать заголовок тега.");
         const std::string& t = tag.header;
-        const std::string expressionText = cString(t, kTagExpression, kTagExpressionSize);
-        const std::string named = "Тег \""_w + tag.name + "\" (" + expressionText + ") ";
-        if (readU8(t, kTagKeyType) != 'C' || readU16(t, kTagSecondaryType) != 0)
-            raise(named + "не символьный; такие теги не поддерживаются."_w, path);
-        if ((readU8(t, kTagKeyFormat) & (kKeyFormatDescending | kKeyFormatUnique)) != 0 ||
-            readU8(t, kTagUnique) != 0 || readU8(t, kTagHasFilter) != 0)
-            raise(named + "убывающий, уникальный или с условием; такие теги не поддерживаются."_w, path);
+        tag.source = cString(t, kTagExpression, kTagExpressionSize);
         tag.root = readU32(t, kTagRoot);
         tag.keyLength = readU16(t, kTagKeyLength);
         tag.itemLength = readU16(t, kTagItemLength);
         tag.maxKeys = readU16(t, kTagMaxKeys);
+        // Other writers fill a leaf to the block's end ((1024 - 8) / item length keys, with no
+        // room for the trailing pointer), so that much is the capacity's upper bound.
         if (tag.keyLength < 1 || tag.keyLength > kMaxKeyLength || tag.itemLength < 4 + tag.keyLength ||
             tag.maxKeys < 2 ||
-            kNodeOverhead + static_cast<std::size_t>(tag.maxKeys) * static_cast<std::size_t>(tag.itemLength) >
+            kNodeItems + static_cast<std::size_t>(tag.maxKeys) * static_cast<std::size_t>(tag.itemLength) >
                 kBlockSize)
             index->damaged("неверные размеры ключа тега.");
         if (tag.root < kFirstBlockPage || tag.root + kPagesPerBlock > pages)
             index->damaged("корень тега вне файла.");
-        tag.expression = parseKeyExpression(expressionText, table, path);
-        if (tag.expression.keyLength != tag.keyLength)
-            raise(named + "имеет длину ключа, не совпадающую с полями таблицы."_w, path);
+        describeTag(tag, table);
         for (const auto& other : index->tags_)
             if (text::upperCase1251(other.name) == text::upperCase1251(tag.name))
                 index->damaged("тег описан дважды.");
@@ -161,7 +191,9 @@ const ProductionIndex::Node& ProductionIndex::node(const Tag& tag, std::uint32_t
         n.pointers.push_back(readU32(block, at));
         n.keys.append(block, at + 4, keyLength);
     }
-    n.trailing = readU32(block, kNodeItems + count * item);
+    // A leaf filled to the block's end has no room for the trailing pointer (0 in a leaf).
+    const std::size_t trailingAt = kNodeItems + count * item;
+    n.trailing = trailingAt + 4 <= kBlockSize ? readU32(block, trailingAt) : 0;
     return nodes_.emplace(page, std::move(n)).first->second;
 }
 
@@ -181,7 +213,8 @@ void ProductionIndex::writeNode(const Tag& tag, std::uint32_t page, Node n) {
         writeU32(block, at, n.pointers[i]);
         block.replace(at + 4, keyLength, n.keys, i * keyLength, keyLength);
     }
-    writeU32(block, kNodeItems + n.count() * item, n.trailing);
+    const std::size_t trailingAt = kNodeItems + n.count() * item;
+    if (trailingAt + 4 <= kBlockSize) writeU32(block, trailingAt, n.trailing);
     nodes_[page] = std::move(n);
     writeBlock(page, block);
 }
@@ -204,7 +237,7 @@ std::uint32_t ProductionIndex::allocateBlock() {
 }
 
 void ProductionIndex::registerTag(Tag tag) {
-    const KeyExpression& expression = tag.expression;
+    const KeyExpression& expression = *tag.plain;
     // The tag table entry, hung into the name tree that walks down from the first tag.
     const std::size_t number = tags_.size() + 1;
     const std::size_t slot = kFirstSlot + kSlotSize * tags_.size();

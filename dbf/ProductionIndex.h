@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "dbf/DbfHeader.h"
+#include "dbf/Expression.h"
 #include "dbf/KeyExpression.h"
 #include "platform/FileHandle.h"
 
@@ -22,13 +23,27 @@ class ProductionIndex {
 public:
     struct Tag {
         std::string name;  // as stored (upper case)
-        KeyExpression expression;
+        std::string source;  // the key expression as stored
         std::uint32_t headerPage = 0;
         std::string header;  // the tag header block
         std::uint32_t root = 0;
         int keyLength = 0;
         int itemLength = 0;
         int maxKeys = 0;
+        char keyType = 'C';       // 'C', or 'N'/'F' for numeric keys, 'D' for dates
+        bool descending = false;  // keys in falling order
+        bool unique = false;      // one entry per key value
+        bool distinct = false;    // a second record with a key present is refused
+        // How a record's key is computed: field concatenation (the fast way), or any other
+        // expression we can evaluate. Neither: the tag is neither sought nor written.
+        std::optional<KeyExpression> plain;
+        std::optional<Expression> expression;
+        // Why we cannot keep this tag up to date: a post to the table is refused, and the tag
+        // is left as it is. Empty for a tag we maintain.
+        std::string refusal;
+
+        bool seekable() const { return plain.has_value() || expression.has_value(); }
+        bool maintained() const { return refusal.empty(); }
     };
 
     struct Node {
@@ -39,9 +54,9 @@ public:
         std::size_t count() const { return pointers.size(); }
     };
 
-    // Opens an existing file and resolves its tags against the table's fields. Tags this
-    // engine cannot keep up to date (other key types, descending, unique, filtered) and any
-    // structural damage in the file header raise an error.
+    // Opens an existing file and resolves its tags against the table's fields. A tag this
+    // engine cannot keep up to date is kept with its refusal; structural damage in the file
+    // header or a tag header raises an error, a block size other than 1024 an unsupported one.
     static std::unique_ptr<ProductionIndex> open(const std::string& path, const TableHeader& table,
                                                  bool writable, platform::FileHandle::Share share);
     // Creates (or empties) the file with no tags.
@@ -58,6 +73,7 @@ public:
     const Tag& tag(std::size_t i) const { return tags_[i]; }
     Tag& tag(std::size_t i) { return tags_[i]; }
     std::optional<std::size_t> findTag(const std::string& name) const;  // ignoring case
+    std::uint8_t languageDriver() const { return static_cast<std::uint8_t>(head_[31]); }
 
     // Counts every change of any tag's tree, so a cursor can tell that its path may be stale.
     std::uint64_t generation() const { return generation_; }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <set>
 
 #include "dbf/DbfFormat.h"
 #include "dbf/DbfHeader.h"
@@ -13,6 +14,7 @@
 #include "dbf/TagBuilder.h"
 #include "dbf/TagCursor.h"
 #include "dbf/TagInsert.h"
+#include "dbf/TagKey.h"
 #include "dbf/TablePaths.h"
 #include "dbf/TagVerify.h"
 #include "platform/FileHandle.h"
@@ -44,6 +46,8 @@ struct OpenTable {
     std::string spare;          // gotoRecord reads into it, then swaps it with the current record
     // Buffers of key searches, kept so repeated seeks allocate nothing.
     std::string seekKey, foundKey, recordKey, seekRecord;
+    std::vector<std::string> postKeys;
+    std::vector<char> skipKey;
 
     const std::string& path() const { return records.path(); }
     const TableHeader& header() const { return records.header(); }
@@ -67,18 +71,50 @@ struct OpenTable {
         if (header().productionIndex == 0 || !platform::fileExists(mdxPath)) return;
         index = ProductionIndex::open(mdxPath, header(), records.writable(),
                                       exclusive ? FileHandle::Share::Exclusive : FileHandle::Share::Shared);
-        // A tag that does not hold exactly the keys of the records would give wrong seeks:
-        // refuse the index so the caller's repair rebuilds it.
-        std::vector<std::vector<std::string>> keys;
         for (std::size_t t = 0; t < index->tagCount(); ++t)
-            keys.push_back(collectTagKeys(*index, t, header().recordCount));
-        std::string buffer;
-        for (std::uint32_t r = 1; r <= header().recordCount && !keys.empty(); ++r) {
-            records.load(r, true, buffer);
-            for (std::size_t t = 0; t < keys.size(); ++t)
-                if (keys[t][r - 1] != makeKey(index->tag(t).expression, header(), buffer.data()))
-                    indexMismatch();
+            if (index->tag(t).maintained()) verifyTag(index->tag(t), t);
+    }
+
+    // A tag that does not hold exactly the keys of the records would give wrong seeks: refuse
+    // the index so the caller's repair rebuilds it. Only a tag whose key is plain field
+    // concatenation proves that, though: where we evaluate an expression, a difference may be
+    // ours, so that tag is kept as it is and only refused for seeks and posts.
+    void verifyTag(ProductionIndex::Tag& tag, std::size_t t) {
+        // Character keys of a table whose language driver orders text by a collation (as other
+        // engines do for most drivers) may stand in an order that is not ours: such a tag is
+        // kept, not repaired.
+        const std::uint8_t language = index->languageDriver();
+        const bool byteOrder = tag.keyType != 'C' || language == 0 || language == kLanguageDriverCp1251;
+        bool outOfOrder = false;
+        const std::vector<std::string> keys =
+            collectTagKeys(*index, t, header().recordCount, !tag.unique, byteOrder ? nullptr : &outOfOrder);
+        if (outOfOrder) {
+            refuseTag(tag, "хранит ключи в порядке, отличном от порядка байтов (порядок языкового драйвера).");
+            return;
         }
+        std::set<std::string> held;
+        if (tag.unique)
+            for (const auto& key : keys)
+                if (!key.empty()) held.insert(key);
+        std::string buffer, key;
+        for (std::uint32_t r = 1; r <= header().recordCount; ++r) {
+            records.load(r, true, buffer);
+            makeTagKey(tag, header(), buffer.data(), key);
+            const std::string& stored = keys[r - 1];
+            const bool agrees = tag.unique ? (stored.empty() ? isDeletedRecord(buffer) || held.count(key) != 0 : stored == key)
+                                           : stored == key;
+            if (agrees) continue;
+            if (tag.plain) indexMismatch();
+            refuseTag(tag, "хранит ключи, которые эта программа вычисляет иначе.");
+            return;
+        }
+    }
+
+    // Keeps a tag as it is, neither sought nor written.
+    static void refuseTag(ProductionIndex::Tag& tag, const char* why) {
+        tag.plain.reset();
+        tag.expression.reset();
+        tag.refusal = "Тег \""_w + tag.name + "\" (" + tag.source + ") " + text::utf8ToCp1251(why);
     }
 
     // --- positioning ---
@@ -114,13 +150,18 @@ struct OpenTable {
         record.clear();
     }
 
-    // Puts the order cursor on the current record.
+    // Puts the order cursor on the current record (in a unique tag that does not hold it, on
+    // the entry of its key).
     void locate() {
-        const std::string key = makeKey(order->tag().expression, header(), record.data());
+        const std::string key = makeTagKey(order->tag(), header(), record.data());
         order->seek(key);
         while (order->valid() && order->key() == key) {
             if (order->record() == current) return;
             order->next();
+        }
+        if (order->tag().unique) {
+            order->seek(key);
+            if (order->valid() && order->key() == key) return;
         }
         indexMismatch();
     }
@@ -154,8 +195,8 @@ struct OpenTable {
         requireIndexUsable();
         if (keyBuffer.empty()) keyBuffer.assign(header().recordLength, ' ');
         mode = Mode::Browse;
-        const KeyExpression& expression = order->tag().expression;
-        makeKeyInto(expression, header(), keyBuffer.data(), seekKey);
+        const ProductionIndex::Tag& tag = order->tag();
+        makeTagKey(tag, header(), keyBuffer.data(), seekKey);
         probe->seek(seekKey);
         while (probe->valid()) {
             probe->keyInto(foundKey);
@@ -165,7 +206,7 @@ struct OpenTable {
             records.load(r, false, seekRecord);
             if (!isDeletedRecord(seekRecord)) {
                 // A tag that disagrees with its record must never pass for a hit.
-                makeKeyInto(expression, header(), seekRecord.data(), recordKey);
+                makeTagKey(tag, header(), seekRecord.data(), recordKey);
                 if (recordKey != foundKey) indexMismatch();
                 std::swap(*order, *probe);
                 current = r;
@@ -186,11 +227,27 @@ struct OpenTable {
     void post(bool sync) {
         requireIndexUsable();
         const std::uint32_t number = header().recordCount + 1;
+        // Every tag's key first: a post that one of them refuses writes nothing.
+        postKeys.resize(index ? index->tagCount() : 0);
+        skipKey.assign(postKeys.size(), 0);
+        for (std::size_t t = 0; t < postKeys.size(); ++t) {
+            const ProductionIndex::Tag& tag = index->tag(t);
+            if (!tag.maintained())
+                raiseUnsupported("Запись в таблицу отклонена: тег её индекса нельзя обновить. "_w + tag.refusal, path());
+            makeTagKey(tag, header(), edit.data(), postKeys[t]);
+            if (!tag.unique) continue;
+            TagCursor probeTag(*index, t);
+            probeTag.seek(postKeys[t]);
+            if (!probeTag.valid() || probeTag.key() != postKeys[t]) continue;
+            if (tag.distinct)
+                raise("Запись в таблицу отклонена: такой ключ уже есть в уникальном теге \""_w + tag.name + "\".", path());
+            skipKey[t] = 1;  // dBASE keeps one entry per key value
+        }
         records.writeUncounted(edit, sync);
         if (index) {
             try {
                 for (std::size_t t = 0; t < index->tagCount(); ++t)
-                    insertKey(*index, t, makeKey(index->tag(t).expression, header(), edit.data()), number);
+                    if (!skipKey[t]) insertKey(*index, t, postKeys[t], number);
                 if (sync && !index->sync()) raise("Ошибка записи индекса на диск.", index->path());
             } catch (...) {
                 // The tags may hold part of this record's keys; the next open rebuilds them.
@@ -216,7 +273,9 @@ struct OpenTable {
     void addTag(const std::string& name, const std::string& expression, bool sync) {
         if (!records.writable()) raise("Таблица доступна только для чтения.", path());
         requireIndexUsable();
-        if (index && index->findTag(name)) raise("Тег \""_w + name + "\" уже есть в индексе.", path());
+        // A tag of this name that the caller could not select is one we cannot use: replacing
+        // it would lose what another program keeps there.
+        if (index && index->findTag(name)) raiseUnsupported("Тег \""_w + name + "\" уже есть в индексе.", path());
         const KeyExpression parsed = parseKeyExpression(expression, header(), path());
         std::vector<std::pair<std::string, std::uint32_t>> entries;
         entries.reserve(header().recordCount);
@@ -272,6 +331,7 @@ public:
     void selectIn(OpenTable& t, const std::string& name) {
         const auto found = t.index ? t.index->findTag(name) : std::nullopt;
         if (!found) raise("Тег \""_w + name + "\" не найден в индексе таблицы.", t.path());
+        if (!t.index->tag(*found).seekable()) raiseUnsupported(t.index->tag(*found).refusal, t.path());
         t.select(*found);
         selectedName = t.index->tag(*found).name;
     }

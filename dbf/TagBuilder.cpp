@@ -26,7 +26,8 @@ void buildTag(ProductionIndex& index, const std::string& name, const KeyExpressi
     index.trimCache();
     ProductionIndex::Tag tag;
     tag.name = text::upperCase1251(name);
-    tag.expression = expression;
+    tag.plain = expression;
+    tag.source = expression.text;
     tag.keyLength = expression.keyLength;
     tag.itemLength = itemLengthFor(tag.keyLength);
     tag.maxKeys = maxKeysFor(tag.itemLength);

@@ -1,6 +1,6 @@
 #include "dbf/TagCursor.h"
 
-#include <cstring>
+#include "dbf/TagKey.h"
 
 namespace dbf {
 
@@ -74,7 +74,7 @@ void TagCursor::seek(const std::string& key) {
         std::size_t lo = 0, hi = n.count();
         while (lo < hi) {
             const std::size_t mid = (lo + hi) / 2;
-            if (std::memcmp(n.keys.data() + mid * keyLength, padded.data(), keyLength) < 0)
+            if (compareKeys(t, n.keys.data() + mid * keyLength, padded.data()) < 0)
                 lo = mid + 1;
             else
                 hi = mid;

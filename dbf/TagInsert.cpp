@@ -5,6 +5,7 @@
 #include "dbf/ByteOrder.h"
 #include "dbf/EngineMessages.h"
 #include "dbf/MdxFormat.h"
+#include "dbf/TagKey.h"
 
 namespace dbf {
 
@@ -26,7 +27,7 @@ void insertKey(ProductionIndex& index, std::size_t tagIndex, const std::string& 
         std::size_t i = 0, hi = n.count();
         while (i < hi) {
             const std::size_t mid = (i + hi) / 2;
-            if (std::memcmp(n.keys.data() + mid * keyLength, key.data(), keyLength) <= 0)
+            if (compareKeys(tag, n.keys.data() + mid * keyLength, key.data()) <= 0)
                 i = mid + 1;
             else
                 hi = mid;

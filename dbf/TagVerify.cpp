@@ -2,10 +2,17 @@
 
 #include <unordered_set>
 
+#include "dbf/TagKey.h"
+
 namespace dbf {
 
-std::vector<std::string> collectTagKeys(ProductionIndex& index, std::size_t tagIndex, std::uint32_t recordCount) {
+std::vector<std::string> collectTagKeys(ProductionIndex& index, std::size_t tagIndex, std::uint32_t recordCount,
+                                        bool everyRecord, bool* outOfOrder) {
     const ProductionIndex::Tag& tag = index.tag(tagIndex);
+    auto disorder = [&](const char* what) {
+        if (!outOfOrder) index.damaged(what);
+        *outOfOrder = true;
+    };
     const auto keyLength = static_cast<std::size_t>(tag.keyLength);
     index.dropCache();
     std::vector<std::string> keys(recordCount);
@@ -30,10 +37,11 @@ std::vector<std::string> collectTagKeys(ProductionIndex& index, std::size_t tagI
         const ProductionIndex::Node n = index.node(tag, f.page);  // a copy: the cache may be trimmed below us
         for (std::size_t i = 0; i < n.count(); ++i) {
             const std::string key = n.keys.substr(i * keyLength, keyLength);
-            if ((!f.lower.empty() && key < f.lower) || (!f.upper.empty() && key > f.upper))
-                index.damaged("ключ вне границ своего узла.");
-            if (!n.leaf() && i > 0 && key < n.keys.substr((i - 1) * keyLength, keyLength))
-                index.damaged("нарушен порядок ключей.");
+            if ((!f.lower.empty() && compareKeys(tag, key.data(), f.lower.data()) < 0) ||
+                (!f.upper.empty() && compareKeys(tag, key.data(), f.upper.data()) > 0))
+                disorder("ключ вне границ своего узла.");
+            if (!n.leaf() && i > 0 && compareKeys(tag, key.data(), n.keys.data() + (i - 1) * keyLength) < 0)
+                disorder("нарушен порядок ключей.");
         }
         if (n.leaf()) {
             if (leafDepth < 0) leafDepth = f.depth;
@@ -41,8 +49,8 @@ std::vector<std::string> collectTagKeys(ProductionIndex& index, std::size_t tagI
             for (std::size_t i = 0; i < n.count(); ++i) {
                 const std::string key = n.keys.substr(i * keyLength, keyLength);
                 const std::uint32_t record = n.pointers[i];
-                if (seen > 0 && (key < previousKey || (key == previousKey && record <= previousRecord)))
-                    index.damaged("нарушен порядок ключей.");
+                const int order = seen > 0 ? compareKeys(tag, key.data(), previousKey.data()) : 1;
+                if (order < 0 || (order == 0 && record <= previousRecord)) disorder("нарушен порядок ключей.");
                 if (record < 1 || record > recordCount) index.damaged("ссылка на запись вне таблицы.");
                 if (!keys[record - 1].empty()) index.damaged("запись указана дважды.");
                 keys[record - 1] = key;
@@ -63,7 +71,7 @@ std::vector<std::string> collectTagKeys(ProductionIndex& index, std::size_t tagI
         }
         if (stack.size() > 1'000'000) index.damaged("слишком много узлов.");
     }
-    if (seen != recordCount) index.damaged("число ключей тега не совпадает с числом записей таблицы.");
+    if (everyRecord && seen != recordCount) index.damaged("число ключей тега не совпадает с числом записей таблицы.");
     return keys;
 }
 

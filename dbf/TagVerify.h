@@ -10,8 +10,12 @@
 namespace dbf {
 
 // Walks the whole tag, checking its structure, order and record numbers; returns the key of
-// every record (index = record number - 1). Raises an error when the tag does not cover
-// records 1..recordCount exactly once.
-std::vector<std::string> collectTagKeys(ProductionIndex& index, std::size_t tag, std::uint32_t recordCount);
+// every record (index = record number - 1; empty for a record the tag does not hold). Raises
+// an error when the tag holds a record twice or one outside the table, and, with
+// `everyRecord`, when it does not hold every record. Keys out of our order raise the same
+// error, or, given `outOfOrder`, set it (for a tag another writer may have ordered by a
+// collation of its own).
+std::vector<std::string> collectTagKeys(ProductionIndex& index, std::size_t tag, std::uint32_t recordCount,
+                                        bool everyRecord, bool* outOfOrder = nullptr);
 
 }  // namespace dbf
