@@ -12,12 +12,14 @@
 #include "dbf/Wdbffile.h"
 #include "tests/dbf/TableTestSupport.h"
 #include "tests/dbf/TdbfTool.h"
+#include "tests/support/RecordingDesktop.h"
 #include "tests/support/TempFolder.h"
 #include "text/CodePages.h"
 
 using dbf_test::kTdbfTags;
 using dbf_test::tableAt;
 using testing_support::readFileBytes;
+using testing_support::RecordingDesktop;
 using testing_support::TempFolder;
 using testing_support::writeFileBytes;
 
@@ -154,4 +156,142 @@ TEST(TdbfInterop, OurAppendsKeepEveryTagAsTdbfWalksIt) {
     }
     // One entry per code: the first record of each.
     EXPECT_EQ(dbf_test::tdbfWalk(dir.path(), "kinds.dbf", "CODEUNIQ"), (std::vector<std::uint32_t>{2, 1, 3, 5, 7, 8}));
+}
+
+namespace {
+
+struct Files {
+    std::string dbf, mdx;
+};
+
+Files filesOf(const TempFolder& dir) { return {readFileBytes(dir.file("kinds.dbf")), readFileBytes(dir.file("kinds.mdx"))}; }
+
+void expectUnchanged(const TempFolder& dir, const Files& before) {
+    EXPECT_EQ(readFileBytes(dir.file("kinds.dbf")), before.dbf);
+    EXPECT_EQ(readFileBytes(dir.file("kinds.mdx")), before.mdx);
+}
+
+// Tries a post; it must be refused with a message naming the tag and the table.
+void expectPostRefused(dbf::Table& table, const std::string& tag) {
+    table.append();
+    table.setFieldText("NAME", "new");
+    try {
+        table.post();
+        ADD_FAILURE() << "posted";
+    } catch (const dbf::EngineError& e) {
+        const std::string message = e.what();
+        EXPECT_NE(message.find("\"" + tag + "\""), std::string::npos) << text::cp1251ToUtf8(message);
+        EXPECT_NE(message.find(table.path()), std::string::npos) << text::cp1251ToUtf8(message);
+    }
+    table.cancel();
+}
+
+}  // namespace
+
+TEST(TdbfInterop, TagsInACollationOrderAreKeptReadOnlyAndPostsRefused) {
+    if (!dbf_test::haveTdbfTool()) GTEST_SKIP() << "fpc and fp-units-db are not installed";
+    TempFolder dir;
+    dbf_test::tdbfMake(dir.path(), "kinds.dbf", 4, kWesternEurope);
+    const Files before = filesOf(dir);
+    {
+        auto table = tableAt(dir.path(), "kinds.dbf");
+        table->open();
+        // TDbf orders these by its Western European collation ("apple" before "Apple"): not ours.
+        EXPECT_THROW(table->selectTag("NAME"), dbf::EngineError);
+        // Numeric keys have one order whatever the driver.
+        EXPECT_EQ(ourWalk(*table, "PRICE"), dbf_test::tdbfWalk(dir.path(), "kinds.dbf", "PRICE"));
+        table->selectTag("");
+        expectPostRefused(*table, "NAME");
+        EXPECT_EQ(table->recordCount(), 5u);
+    }
+    expectUnchanged(dir, before);
+    for (const std::string& tag : kTdbfTags) {
+        SCOPED_TRACE(tag);
+        EXPECT_EQ(dbf_test::tdbfWalk(dir.path(), "kinds.dbf", tag).size(), tag == "CODEUNIQ" ? 4u : 5u);
+    }
+}
+
+TEST(TdbfInterop, TheTableHelperNeverDropsTagsItCannotKeep) {
+    if (!dbf_test::haveTdbfTool()) GTEST_SKIP() << "fpc and fp-units-db are not installed";
+    TempFolder dir;
+    dbf_test::tdbfMake(dir.path(), "kinds.dbf", 4, kWesternEurope);
+    const Files before = filesOf(dir);
+    RecordingDesktop desktop;
+    WDbfFile helper;
+    // A tag of ours the index lacks is added beside the ones we cannot keep.
+    const SIndexDesc ours[] = {{"CODE_IND", "CODE", "CODE"}, {"NULL", "NULL", "NULL"}};
+    TableSlot slot;
+    ASSERT_TRUE(helper.OpenIndexedTable(slot, dir.file("kinds.dbf"), true, true, ours, "CODE_IND"));
+    EXPECT_EQ(dbf_test::readAll(*slot, {"CODE"}), (std::vector<std::string>{"A1", "A1", "B2", "C3", "D4"}));
+    slot->refreshIndexDefs();
+    std::vector<std::string> expected = kTdbfTags;
+    expected.push_back("CODE_IND");
+    EXPECT_EQ(slot->indexDefNames(), expected);
+    helper.CloseTable(slot);
+    EXPECT_EQ(dbf_test::tdbfWalk(dir.path(), "kinds.dbf", "NAME").size(), 5u);
+    EXPECT_EQ(dbf_test::tdbfWalk(dir.path(), "kinds.dbf", "CODE_IND"), (std::vector<std::uint32_t>{2, 4, 1, 3, 5}));
+    EXPECT_EQ(readFileBytes(dir.file("kinds.dbf")), before.dbf);
+    // Asked for a tag it cannot use, it reports the table and leaves both files as they are.
+    const Files withOurTag = filesOf(dir);
+    const SIndexDesc theirs[] = {{"NAME", "NAME", "NAME"}, {"NULL", "NULL", "NULL"}};
+    EXPECT_FALSE(helper.OpenIndexedTable(slot, dir.file("kinds.dbf"), true, true, theirs, "NAME"));
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    EXPECT_EQ(desktop.lastTextUtf8(), "Ошибка при чтении файла: " + text::cp1251ToUtf8(dir.file("kinds.dbf")));
+    expectUnchanged(dir, withOurTag);
+}
+
+TEST(TdbfInterop, FilteredAndDateTagsAreKeptAndPostsRefused) {
+    if (!dbf_test::haveTdbfTool()) GTEST_SKIP() << "fpc and fp-units-db are not installed";
+    struct Case {
+        const char* tag;
+        std::size_t at;  // byte of the tag header to set
+        char value;
+    };
+    // TDbf writes neither kind: the fixture's tags are marked as dBASE marks them.
+    for (const Case& c : {Case{"SHORT", 245, 1}, Case{"PRICE", 9, 'D'}}) {
+        SCOPED_TRACE(c.tag);
+        TempFolder dir;
+        dbf_test::tdbfMake(dir.path(), "kinds.dbf", 4, kWindows1251);
+        std::string mdx = readFileBytes(dir.file("kinds.mdx"));
+        const std::size_t tagNumber = static_cast<std::size_t>(
+            std::find(kTdbfTags.begin(), kTdbfTags.end(), c.tag) - kTdbfTags.begin());
+        const std::size_t slot = 544 + 32 * tagNumber;
+        const std::size_t headerPage = static_cast<unsigned char>(mdx[slot]) | static_cast<unsigned char>(mdx[slot + 1]) << 8;
+        mdx[headerPage * 512 + c.at] = c.value;
+        writeFileBytes(dir.file("kinds.mdx"), mdx);
+        const Files before = filesOf(dir);
+        auto table = tableAt(dir.path(), "kinds.dbf");
+        table->open();
+        EXPECT_EQ(ourWalk(*table, "NAME"), dbf_test::tdbfWalk(dir.path(), "kinds.dbf", "NAME"));
+        expectPostRefused(*table, c.tag);
+        table->close();
+        expectUnchanged(dir, before);
+    }
+}
+
+TEST(TdbfInterop, LeavesSplitWithinTheCapacityTheTagHeaderStates) {
+    if (!dbf_test::haveTdbfTool()) GTEST_SKIP() << "fpc and fp-units-db are not installed";
+    TempFolder dir;
+    dbf_test::tdbfMake(dir.path(), "kinds.dbf", 4, kWindows1251);
+    std::vector<Row> rows = kFixtureRows;
+    {
+        auto table = tableAt(dir.path(), "kinds.dbf");
+        table->open();
+        // SHORT has 4-byte keys: TDbf allows (1024 - 8) / 8 = 127 per node, one more than we
+        // would; 400 falling keys split leaves at the front again and again.
+        for (int i = 0; i < 400; ++i) {
+            const Row row{"n" + std::to_string(i % 50), "X" + std::to_string(i % 7), std::to_string(9999 - i),
+                          std::to_string(i), std::to_string(i % 13), "20240101"};
+            append(*table, row);
+            rows.push_back(row);
+        }
+    }
+    const auto walked = dbf_test::tdbfWalk(dir.path(), "kinds.dbf", "SHORT");
+    EXPECT_EQ(walked, expectedOrder(rows, [](const Row& a, const Row& b) { return a.shortKey < b.shortKey; }));
+    auto table = tableAt(dir.path(), "kinds.dbf");
+    table->open();
+    for (const std::string& tag : kTdbfTags) {
+        SCOPED_TRACE(tag);
+        EXPECT_EQ(ourWalk(*table, tag), dbf_test::tdbfWalk(dir.path(), "kinds.dbf", tag));
+    }
 }
