@@ -27,7 +27,7 @@ void describeTag(ProductionIndex::Tag& tag, const TableHeader& table) {
     tag.descending = (format & kKeyFormatDescending) != 0;
     tag.distinct = (format & kKeyFormatDistinct) != 0;
     tag.unique = tag.distinct || (format & kKeyFormatUnique) != 0 || readU8(t, kTagUnique) != 0;
-    const bool oem = table.languageDriver == kLanguageDriverCp866 || table.languageDriver == 0x65;
+    const bool oem = oemText(table);
     const std::string named = "Тег \""_w + tag.name + "\" (" + tag.source + ") ";
     auto refuse = [&](const char* why) {
         if (tag.refusal.empty()) tag.refusal = named + text::utf8ToCp1251(why);

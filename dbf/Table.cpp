@@ -272,6 +272,9 @@ struct OpenTable {
 
     void addTag(const std::string& name, const std::string& expression, bool sync) {
         if (!records.writable()) raise("Таблица доступна только для чтения.", path());
+        // Level 7 indexes lay out their tag table differently; we do not write one.
+        if (header().level == 7)
+            raiseUnsupported("Новый тег в индексе таблицы dBASE 7 эта программа не создаёт."_w, path());
         requireIndexUsable();
         // A tag of this name that the caller could not select is one we cannot use: replacing
         // it would lose what another program keeps there.
@@ -557,6 +560,14 @@ const std::vector<FieldDef>& Table::fields() const {
 void Table::append() {
     OpenTable& t = impl_->requireActive();
     if (!t.records.writable()) raise("Таблица доступна только для чтения.", t.path());
+    // A blank record is right for the dBASE IV field types; the binary ones of level 7
+    // (integer, double, timestamp, ...) would need their own empty values.
+    if (t.header().level == 7)
+        for (const FieldDef& f : t.header().fields)
+            if (std::string("CNFDL").find(f.type) == std::string::npos)
+                raiseUnsupported("Запись в таблицу dBASE 7 с полем \""_w + f.name + "\" типа " + f.type +
+                                     " эта программа не делает."_w,
+                                 t.path());
     t.mode = Mode::Append;
     t.edit.assign(t.header().recordLength, ' ');
 }

@@ -295,3 +295,39 @@ TEST(TdbfInterop, LeavesSplitWithinTheCapacityTheTagHeaderStates) {
         EXPECT_EQ(ourWalk(*table, tag), dbf_test::tdbfWalk(dir.path(), "kinds.dbf", tag));
     }
 }
+
+TEST(TdbfInterop, Level7TablesAreReadAndAppendedAtTheirLevel) {
+    if (!dbf_test::haveTdbfTool()) GTEST_SKIP() << "fpc and fp-units-db are not installed";
+    TempFolder dir;
+    dbf_test::tdbfMake(dir.path(), "kinds.dbf", 7, kWindows1251);
+    const std::string before = readFileBytes(dir.file("kinds.dbf"));
+    ASSERT_EQ(before.at(0), 4);
+    {
+        auto table = tableAt(dir.path(), "kinds.dbf");
+        table->open();
+        EXPECT_EQ(dbf_test::readAll(*table, {"NAME", "CODE", "PRICE", "QTY", "DAY"}),
+                  (std::vector<std::string>{"pear|B2|12.50|40|20240301", "Apple|A1|3.75|-2|20231231",
+                                            "cherry|C3|0.50|0|20240115", "apple|A1|100.00|7|20240229",
+                                            "Banana|D4|-8.25|1000|20240301"}));
+        for (const std::string& tag : kTdbfTags) {
+            SCOPED_TRACE(tag);
+            EXPECT_EQ(ourWalk(*table, tag), dbf_test::tdbfWalk(dir.path(), "kinds.dbf", tag));
+        }
+        for (const Row& row : kAppendedRows) append(*table, row);
+    }
+    const std::string after = readFileBytes(dir.file("kinds.dbf"));
+    // The header stays level 7, driver name and descriptors as they were; only date and count change.
+    EXPECT_EQ(after.substr(8, 357 - 8), before.substr(8, 357 - 8));
+    EXPECT_EQ(after.at(0), 4);
+    EXPECT_EQ(after.at(4), 9);
+    std::vector<Row> rows = kFixtureRows;
+    rows.insert(rows.end(), kAppendedRows.begin(), kAppendedRows.end());
+    EXPECT_EQ(dbf_test::tdbfWalk(dir.path(), "kinds.dbf", "NAME"),
+              expectedOrder(rows, [](const Row& a, const Row& b) { return a.name < b.name; }));
+    auto table = tableAt(dir.path(), "kinds.dbf");
+    table->open();
+    for (const std::string& tag : kTdbfTags) {
+        SCOPED_TRACE(tag);
+        EXPECT_EQ(ourWalk(*table, tag), dbf_test::tdbfWalk(dir.path(), "kinds.dbf", tag));
+    }
+}
