@@ -181,6 +181,13 @@ void RecordFile::markProductionIndex() {
     header_.productionIndex = 1;
 }
 
+void RecordFile::markIndexedField(std::size_t field) {
+    if (header_.level != 4) return;
+    const char flag = 1;
+    const std::uint64_t at = format::kHeaderSize + field * format::kFieldDescriptorSize + format::kFieldIndexFlag;
+    if (!file_->writeAt(at, &flag, 1)) raise("Ошибка записи заголовка таблицы.", path_);
+}
+
 bool RecordFile::sync() { return file_->sync(); }
 
 }  // namespace dbf

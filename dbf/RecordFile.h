@@ -43,6 +43,8 @@ public:
 
     // Sets header byte 28: the production index belongs to this table.
     void markProductionIndex();
+    // Sets byte 31 of a field's descriptor, as dBASE does for a field that is a tag by itself.
+    void markIndexedField(std::size_t field);
     bool sync();
 
 private:

@@ -298,6 +298,7 @@ struct OpenTable {
             throw;
         }
         records.markProductionIndex();
+        if (parsed.singleField()) records.markIndexedField(static_cast<std::size_t>(parsed.fields.front()));
         if (sync) {
             index->sync();
             records.sync();

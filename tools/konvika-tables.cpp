@@ -76,7 +76,7 @@ dbf::Table& prepareTable(dbf::Table& table, const std::string& path) {
 
 void writePriceTemplate(const std::string& path) {
     dbf::Table table;
-    prepareTable(table, path).createTable(priceTableFields());
+    prepareTable(table, path).createTable(priceTableFields(), dbf::kLanguageDriverCp866);  // its codes are in 866
 }
 
 template <std::size_t N>
