@@ -333,3 +333,82 @@ TEST(TdbfInterop, Level7TablesAreReadAndAppendedAtTheirLevel) {
         EXPECT_EQ(ourWalk(*table, tag), dbf_test::tdbfWalk(dir.path(), "kinds.dbf", tag));
     }
 }
+
+namespace {
+
+// Sets bytes of the header block of one of the fixture's tags.
+void patchTagHeader(const TempFolder& dir, const std::string& tag, std::size_t at, char value) {
+    std::string mdx = readFileBytes(dir.file("kinds.mdx"));
+    const auto number = static_cast<std::size_t>(std::find(kTdbfTags.begin(), kTdbfTags.end(), tag) - kTdbfTags.begin());
+    const std::size_t slot = 544 + 32 * number;
+    const std::size_t page = static_cast<unsigned char>(mdx[slot]) | static_cast<unsigned char>(mdx[slot + 1]) << 8;
+    mdx[page * 512 + at] = value;
+    writeFileBytes(dir.file("kinds.mdx"), mdx);
+}
+
+}  // namespace
+
+TEST(TdbfInterop, ADistinctTagRefusesAKeyItHoldsAndTakesANewOne) {
+    if (!dbf_test::haveTdbfTool()) GTEST_SKIP() << "fpc and fp-units-db are not installed";
+    TempFolder dir;
+    dbf_test::tdbfMake(dir.path(), "kinds.dbf", 4, kWindows1251);
+    patchTagHeader(dir, "CODEUNIQ", 8, 0x70);  // character, unique and distinct
+    const Files before = filesOf(dir);
+    auto table = tableAt(dir.path(), "kinds.dbf");
+    table->open();
+    Row duplicate = kAppendedRows[0];  // code A1, held by record 2
+    try {
+        append(*table, duplicate);
+        ADD_FAILURE() << "posted";
+    } catch (const dbf::EngineError& e) {
+        EXPECT_NE(std::string(e.what()).find("\"CODEUNIQ\""), std::string::npos) << text::cp1251ToUtf8(e.what());
+    }
+    table->cancel();
+    expectUnchanged(dir, before);
+    append(*table, kAppendedRows[1]);  // code E5
+    EXPECT_EQ(ourWalk(*table, "CODEUNIQ"), (std::vector<std::uint32_t>{2, 1, 3, 5, 6}));
+    table->close();
+    EXPECT_EQ(dbf_test::tdbfWalk(dir.path(), "kinds.dbf", "CODEUNIQ"), (std::vector<std::uint32_t>{2, 1, 3, 5, 6}));
+}
+
+TEST(TdbfInterop, Level7TablesBeyondOurReachAreRefusedUntouched) {
+    if (!dbf_test::haveTdbfTool()) GTEST_SKIP() << "fpc and fp-units-db are not installed";
+    TempFolder dir;
+    dbf_test::tdbfMake(dir.path(), "kinds.dbf", 7, kWindows1251);
+    {
+        // The helper cannot add its tag to a level 7 index: it says so and changes nothing.
+        const Files before = filesOf(dir);
+        RecordingDesktop desktop;
+        WDbfFile helper;
+        const SIndexDesc ours[] = {{"CODE_IND", "CODE", "CODE"}, {"NULL", "NULL", "NULL"}};
+        TableSlot slot;
+        EXPECT_FALSE(helper.OpenIndexedTable(slot, dir.file("kinds.dbf"), true, true, ours, "CODE_IND"));
+        EXPECT_EQ(desktop.lastTextUtf8(), "Ошибка при чтении файла: " + text::cp1251ToUtf8(dir.file("kinds.dbf")));
+        expectUnchanged(dir, before);
+        // With the tags it has, it opens.
+        const SIndexDesc theirs[] = {{"NAME", "NAME", "NAME"}, {"NULL", "NULL", "NULL"}};
+        ASSERT_TRUE(helper.OpenIndexedTable(slot, dir.file("kinds.dbf"), true, true, theirs, "NAME"));
+        EXPECT_EQ(dbf_test::readAll(*slot, {"NAME"}).front(), "Apple");
+        helper.CloseTable(slot);
+        expectUnchanged(dir, before);
+    }
+    // A binary integer field (type I, 4 bytes) in place of QTY's descriptor: readable, not appendable.
+    std::string dbf = readFileBytes(dir.file("kinds.dbf"));
+    const std::size_t qty = 68 + 48 * 4;
+    ASSERT_EQ(dbf.substr(qty, 3), "QTY");
+    dbf[qty + 32] = 'I';
+    writeFileBytes(dir.file("kinds.dbf"), dbf);
+    const Files before = filesOf(dir);
+    auto table = tableAt(dir.path(), "kinds.dbf");
+    table->open();
+    EXPECT_EQ(table->recordCount(), 5u);
+    try {
+        table->append();
+        ADD_FAILURE() << "appending allowed";
+    } catch (const dbf::EngineError& e) {
+        EXPECT_TRUE(e.unsupported());
+        EXPECT_NE(std::string(e.what()).find("\"QTY\""), std::string::npos) << text::cp1251ToUtf8(e.what());
+    }
+    table->close();
+    expectUnchanged(dir, before);
+}
