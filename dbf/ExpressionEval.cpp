@@ -44,8 +44,9 @@ std::string civilFromDays(long z) {
 bool dateDays(const std::string& yyyymmdd, long& days) {
     if (yyyymmdd.size() != 8 || !std::all_of(yyyymmdd.begin(), yyyymmdd.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return false;
-    days = daysFromCivil(std::stol(yyyymmdd.substr(0, 4)), static_cast<unsigned>(std::stoi(yyyymmdd.substr(4, 2))),
-                         static_cast<unsigned>(std::stoi(yyyymmdd.substr(6, 2))));
+    const int month = std::stoi(yyyymmdd.substr(4, 2)), day = std::stoi(yyyymmdd.substr(6, 2));
+    if (month < 1 || month > 12 || day < 1 || day > 31) return false;
+    days = daysFromCivil(std::stol(yyyymmdd.substr(0, 4)), static_cast<unsigned>(month), static_cast<unsigned>(day));
     return true;
 }
 
