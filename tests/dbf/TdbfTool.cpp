@@ -24,6 +24,16 @@ void tdbfMake(const std::string& folder, const std::string& name, int level, int
     ASSERT_EQ(result.status, 0) << result.output;
 }
 
+void tdbfGrow(const std::string& folder, const std::string& name, int count) {
+    const auto result = runTool(kTool, {"grow", folder, name, std::to_string(count)});
+    ASSERT_EQ(result.status, 0) << result.output;
+}
+
+void tdbfDrop(const std::string& folder, const std::string& name, const std::string& tag) {
+    const auto result = runTool(kTool, {"drop", folder, name, tag});
+    ASSERT_EQ(result.status, 0) << result.output;
+}
+
 std::vector<std::uint32_t> tdbfWalk(const std::string& folder, const std::string& name, const std::string& tag) {
     const auto result = runTool(kTool, {"walk", folder, name, tag});
     EXPECT_EQ(result.status, 0) << result.output;

@@ -13,6 +13,12 @@ bool haveTdbfTool();
 // kTdbfTags), written by TDbf at `level` (4 or 7) with language driver `language`.
 void tdbfMake(const std::string& folder, const std::string& name, int level, int language);
 
+// Appends `count` rows to the fixture through TDbf (falling and repeating keys).
+void tdbfGrow(const std::string& folder, const std::string& name, int count);
+
+// Removes a tag through TDbf.
+void tdbfDrop(const std::string& folder, const std::string& name, const std::string& tag);
+
 // Record numbers in the order TDbf walks the tag.
 std::vector<std::uint32_t> tdbfWalk(const std::string& folder, const std::string& name, const std::string& tag);
 

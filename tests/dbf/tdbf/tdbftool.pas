@@ -4,6 +4,8 @@
                                              creates the table of the tag-kinds fixture
                                              (level 4 or 7, language driver id such as 201
                                              for Windows-1251) with its rows and every tag
+    tdbftool grow <folder> <table> <count>   appends that many rows through TDbf
+    tdbftool drop <folder> <table> <tag>     removes a tag
     tdbftool walk <folder> <table> <tag>     prints every record in the tag's order, one line
                                              each: record number, then NAME|CODE|PRICE|QTY
     tdbftool tags <folder> <table>           prints the tag names and expressions
@@ -103,6 +105,40 @@ begin
   end;
 end;
 
+// Appends `Count` rows whose keys fall and repeat, so that every tag splits its nodes.
+procedure Grow(const Folder, Table: string; Count: Integer);
+var
+  T: TDbf;
+  I: Integer;
+begin
+  T := OpenTable(Folder, Table);
+  try
+    T.Exclusive := True;
+    T.Open;
+    for I := 0 to Count - 1 do
+      AddRow(T, 'g' + IntToStr(I mod 50), 'Y' + IntToStr(I mod 7), IntToStr(9999 - I), I / 4, I mod 13, '20240101');
+    T.Close;
+  finally
+    T.Free;
+  end;
+end;
+
+// Removes a tag from the production index.
+procedure Drop(const Folder, Table, Tag: string);
+var
+  T: TDbf;
+begin
+  T := OpenTable(Folder, Table);
+  try
+    T.Exclusive := True;
+    T.Open;
+    T.DeleteIndex(Tag);
+    T.Close;
+  finally
+    T.Free;
+  end;
+end;
+
 procedure Walk(const Folder, Table, Tag: string);
 var
   T: TDbf;
@@ -146,13 +182,17 @@ begin
   try
     if (ParamCount = 5) and (ParamStr(1) = 'make') then
       Make(ParamStr(2), ParamStr(3), StrToInt(ParamStr(4)), StrToInt(ParamStr(5)))
+    else if (ParamCount = 4) and (ParamStr(1) = 'grow') then
+      Grow(ParamStr(2), ParamStr(3), StrToInt(ParamStr(4)))
+    else if (ParamCount = 4) and (ParamStr(1) = 'drop') then
+      Drop(ParamStr(2), ParamStr(3), ParamStr(4))
     else if (ParamCount = 4) and (ParamStr(1) = 'walk') then
       Walk(ParamStr(2), ParamStr(3), ParamStr(4))
     else if (ParamCount = 3) and (ParamStr(1) = 'tags') then
       Tags(ParamStr(2), ParamStr(3))
     else
     begin
-      WriteLn('usage: tdbftool make|walk|tags ...');
+      WriteLn('usage: tdbftool make|grow|drop|walk|tags ...');
       Halt(2);
     end;
   except
