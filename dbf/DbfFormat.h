@@ -30,6 +30,19 @@ inline constexpr std::uint8_t kEndOfFile = 0x1A;
 inline constexpr char kRecordValid = ' ';
 inline constexpr char kRecordDeleted = '*';
 
+// Level 7 (dBASE 7) tables: version byte 0x04 (0x8C with a memo file) in the low three bits,
+// the language driver's name after the fixed header, 48-byte field descriptors from byte 68.
+inline constexpr std::uint8_t kVersionLevelMask = 0x07;
+inline constexpr std::uint8_t kVersionLevel7 = 0x04;
+inline constexpr std::size_t kLevel7LanguageName = 32;
+inline constexpr std::size_t kLevel7LanguageNameSize = 32;
+inline constexpr std::size_t kLevel7Descriptors = 68;
+inline constexpr std::size_t kLevel7DescriptorSize = 48;
+inline constexpr std::size_t kLevel7FieldNameSize = 32;
+inline constexpr std::size_t kLevel7FieldType = 32;
+inline constexpr std::size_t kLevel7FieldWidth = 33;
+inline constexpr std::size_t kLevel7FieldDecimals = 34;
+
 // dBASE III/IV table without memo file, the version byte we write.
 inline constexpr std::uint8_t kVersionDbase = 0x03;
 

@@ -13,8 +13,8 @@ namespace {
 
 using namespace format;
 
-std::string descriptorName(const std::string& bytes, std::size_t at) {
-    std::string name = bytes.substr(at + kFieldName, kFieldNameSize);
+std::string descriptorName(const std::string& bytes, std::size_t at, std::size_t size) {
+    std::string name = bytes.substr(at + kFieldName, size);
     const auto end = name.find('\0');
     if (end != std::string::npos) name.resize(end);
     // Some writers pad names with blanks instead of NULs.
@@ -82,19 +82,38 @@ TableHeader parseHeader(const std::string& bytes, std::uint64_t fileSize, const 
         raise("Заголовок таблицы повреждён: неверная длина заголовка.", path);
     if (h.recordLength < 1) raise("Заголовок таблицы повреждён: неверная длина записи.", path);
 
-    // Descriptors run until the terminator; writers may leave more bytes after it.
+    // Level 7 (dBASE 7): the language driver's name after the fixed header, then wider
+    // descriptors with 32-byte names.
+    const bool level7 = (h.version & kVersionLevelMask) == kVersionLevel7;
+    std::size_t descriptorSize = kFieldDescriptorSize;
+    std::size_t nameSize = kFieldNameSize;
+    std::size_t typeAt = kFieldType, widthAt = kFieldWidth, decimalsAt = kFieldDecimals;
     std::size_t at = kHeaderSize;
+    if (level7) {
+        h.level = 7;
+        if (h.headerLength < kLevel7Descriptors + 1)
+            raise("Заголовок таблицы повреждён: неверная длина заголовка.", path);
+        h.languageDriverName = bytes.substr(kLevel7LanguageName, kLevel7LanguageNameSize);
+        h.languageDriverName.resize(std::min(h.languageDriverName.find('\0'), h.languageDriverName.size()));
+        descriptorSize = kLevel7DescriptorSize;
+        nameSize = kLevel7FieldNameSize;
+        typeAt = kLevel7FieldType;
+        widthAt = kLevel7FieldWidth;
+        decimalsAt = kLevel7FieldDecimals;
+        at = kLevel7Descriptors;
+    }
+    // Descriptors run until the terminator; writers may leave more bytes after it.
     int offset = 1;
     while (true) {
         if (at >= h.headerLength) raise("Заголовок таблицы повреждён: нет конца описаний полей.", path);
         if (static_cast<unsigned char>(bytes[at]) == kHeaderTerminator) break;
-        if (at + kFieldDescriptorSize > h.headerLength)
+        if (at + descriptorSize > h.headerLength)
             raise("Заголовок таблицы повреждён: описание поля обрезано.", path);
         FieldDef f;
-        f.name = descriptorName(bytes, at);
-        f.type = static_cast<char>(text::upperCase1251(bytes[at + kFieldType]));
-        f.width = readU8(bytes, at + kFieldWidth);
-        f.decimals = readU8(bytes, at + kFieldDecimals);
+        f.name = descriptorName(bytes, at, nameSize);
+        f.type = static_cast<char>(text::upperCase1251(bytes[at + typeAt]));
+        f.width = readU8(bytes, at + widthAt);
+        f.decimals = readU8(bytes, at + decimalsAt);
         if (f.name.empty() || f.width == 0)
             raise("Заголовок таблицы повреждён: пустое имя или ширина поля.", path);
         for (const auto& other : h.fields)
@@ -103,7 +122,7 @@ TableHeader parseHeader(const std::string& bytes, std::uint64_t fileSize, const 
         h.fields.push_back(f);
         h.offsets.push_back(offset);
         offset += f.width;
-        at += kFieldDescriptorSize;
+        at += descriptorSize;
     }
     if (h.fields.empty()) raise("Таблица не содержит полей.", path);
     if (offset != h.recordLength)
@@ -112,6 +131,11 @@ TableHeader parseHeader(const std::string& bytes, std::uint64_t fileSize, const 
     if (needed > fileSize)
         raise("Таблица повреждена: в файле меньше записей, чем указано в заголовке.", path);
     return h;
+}
+
+bool oemText(const TableHeader& header) {
+    return header.languageDriver == kLanguageDriverCp866 || header.languageDriver == 0x65 ||
+           header.languageDriverName.compare(0, 5, "DB866") == 0;
 }
 
 TableHeader makeHeader(const std::vector<FieldDef>& fields, std::uint8_t languageDriver,

@@ -19,6 +19,8 @@ struct TableHeader {
     std::uint16_t recordLength = 0;
     std::uint8_t productionIndex = 0;
     std::uint8_t languageDriver = 0;
+    int level = 4;                   // 7 for a dBASE 7 table
+    std::string languageDriverName;  // level 7: such as "DB1251RU0"
     std::vector<FieldDef> fields;
     std::vector<int> offsets;  // of each field inside a record (the deletion flag is byte 0)
 };
@@ -31,6 +33,9 @@ TableHeader parseHeader(const std::string& bytes, std::uint64_t fileSize, const 
 
 // Header length announced by the first 32 bytes (0 when fewer are given).
 std::uint16_t announcedHeaderLength(const std::string& firstBytes);
+
+// Whether the table's text is in code page 866 by its language driver (byte or name).
+bool oemText(const TableHeader& header);
 
 // A new header for these fields, with today's date and no records; checks the definitions.
 TableHeader makeHeader(const std::vector<FieldDef>& fields, std::uint8_t languageDriver,

@@ -15,4 +15,8 @@ void raise(const std::string& whatCp1251, const std::string& path) {
     throw EngineError(whatCp1251 + "\n" + "Файл: "_w + path);
 }
 
+void raiseUnsupported(const std::string& whatCp1251, const std::string& path) {
+    throw EngineError(whatCp1251 + "\n" + "Файл: "_w + path, true);
+}
+
 }  // namespace dbf

@@ -1,7 +1,9 @@
 #pragma once
-// Key expressions of index tags: character field names joined by "+", such as "NAME_SP+ROST".
-// The key of a record is those fields' bytes end to end, each with its own trailing blanks, so
-// key order is plain byte order of the stored text. Used by ProductionIndex and Table.
+// Key expressions of the tags we create: character field names joined by "+", such as
+// "NAME_SP+ROST". The key of a record is those fields' bytes end to end, each with its own
+// trailing blanks, so key order is plain byte order of the stored text. Tags of this form are
+// also keyed this way when other programs wrote them (the fast way); any other expression
+// goes through Expression.
 #include <string>
 #include <vector>
 

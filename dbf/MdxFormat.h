@@ -72,6 +72,7 @@ inline constexpr std::size_t kTagDate = 257;         // 3 x u8
 inline constexpr std::size_t kTagSingleField = 480;  // u8
 inline constexpr std::uint8_t kKeyFormatString = 0x10;
 inline constexpr std::uint8_t kKeyFormatDescending = 0x08;
+inline constexpr std::uint8_t kKeyFormatDistinct = 0x20;
 inline constexpr std::uint8_t kKeyFormatUnique = 0x40;
 
 // Node block: key count, a spare word, then items (u32 pointer + key padded to the item

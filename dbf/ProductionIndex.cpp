@@ -1,13 +1,13 @@
 #include "dbf/ProductionIndex.h"
 
 #include <algorithm>
-#include <cstring>
-#include <ctime>
-#include <unordered_set>
 
 #include "dbf/ByteOrder.h"
+#include "dbf/EngineError.h"
 #include "dbf/EngineMessages.h"
+#include "dbf/MdxBytes.h"
 #include "dbf/MdxFormat.h"
+#include "dbf/Table.h"
 #include "text/CodePages.h"
 
 namespace dbf {
@@ -17,31 +17,40 @@ using namespace mdx;
 
 // Cached nodes beyond this many are dropped (about 16 MB of decoded blocks).
 constexpr std::size_t kMaxCachedNodes = 16384;
-// No tag of 47 x 100-byte keys in 4 GB reaches this depth; deeper means a loop.
-constexpr int kMaxDepth = 40;
 
-int maxKeysFor(int itemLength) {
-    return static_cast<int>((kBlockSize - kNodeOverhead) / static_cast<std::size_t>(itemLength));
+// Reads what kind of keys a tag holds and how we compute them; a tag we cannot keep gets
+// its refusal, naming it and saying why.
+void describeTag(ProductionIndex::Tag& tag, const TableHeader& table) {
+    const std::string& t = tag.header;
+    const std::uint8_t format = readU8(t, kTagKeyFormat);
+    tag.keyType = static_cast<char>(readU8(t, kTagKeyType));
+    tag.descending = (format & kKeyFormatDescending) != 0;
+    tag.distinct = (format & kKeyFormatDistinct) != 0;
+    tag.unique = tag.distinct || (format & kKeyFormatUnique) != 0 || readU8(t, kTagUnique) != 0;
+    const bool oem = oemText(table);
+    const std::string named = "Тег \""_w + tag.name + "\" (" + tag.source + ") ";
+    auto refuse = [&](const char* why) {
+        if (tag.refusal.empty()) tag.refusal = named + text::utf8ToCp1251(why);
+    };
+    if (tag.keyType == 'C') {
+        try {
+            KeyExpression plain = parseKeyExpression(tag.source, table, "");
+            if (plain.keyLength == tag.keyLength) tag.plain = std::move(plain);
+        } catch (const EngineError&) {
+            // Not field concatenation: evaluated below.
+        }
+    }
+    auto expression = Expression::parse(tag.source, table, oem);
+    const bool fits = expression && ((tag.keyType == 'C' && expression->kind() == ExprValue::Kind::Text) ||
+                                     ((tag.keyType == 'N' || tag.keyType == 'F') &&
+                                      expression->kind() == ExprValue::Kind::Number && tag.keyLength == 12));
+    if (!tag.plain && fits) tag.expression = std::move(expression);
+    if (tag.keyType == 'D')
+        refuse("с ключами-датами не поддерживается.");
+    else if (!tag.seekable())
+        refuse("имеет выражение ключа, которое эта программа не вычисляет.");
+    if (readU8(t, kTagHasFilter) != 0) refuse("с условием FOR не поддерживается.");
 }
-int itemLengthFor(int keyLength) { return 4 + (keyLength + 3) / 4 * 4; }
-
-void stampDate(std::string& b, std::size_t at) {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    b[at] = static_cast<char>(std::clamp(local.tm_year, 0, 255));
-    b[at + 1] = static_cast<char>(local.tm_mon + 1);
-    b[at + 2] = static_cast<char>(local.tm_mday);
-}
-
-std::string cString(const std::string& b, std::size_t at, std::size_t size) {
-    std::string s = b.substr(at, size);
-    const auto end = s.find('\0');
-    if (end != std::string::npos) s.resize(end);
-    return s;
-}
-
-std::uint64_t pageOffset(std::uint32_t page) { return static_cast<std::uint64_t>(page) * kPageSize; }
 
 }  // namespace
 
@@ -112,7 +121,7 @@ std::unique_ptr<ProductionIndex> ProductionIndex::open(const std::string& path, 
     if (*size < kHeadSize || !index->file_.readAt(0, h.data(), h.size()))
         index->damaged("файл слишком короткий.");
     if (readU16(h, kBlockPages) != kPagesPerBlock || readU16(h, kBlockBytes) != kBlockSize)
-        raise("Индекс с размером блока, отличным от 1024 байт, не поддерживается.", path);
+        raiseUnsupported("Индекс с размером блока, отличным от 1024 байт, не поддерживается."_w, path);
     if (readU8(h, kSlotLength) != kSlotSize) index->damaged("неверная длина записи тега.");
     const std::size_t count = readU16(h, kTagCount);
     if (count > kMaxTags) index->damaged("слишком много тегов.");
@@ -129,27 +138,21 @@ std::unique_ptr<ProductionIndex> ProductionIndex::open(const std::string& path, 
         if (!index->file_.readAt(pageOffset(tag.headerPage), tag.header.data(), kBlockSize))
             index->damaged("не удалось прочитать заголовок тега.");
         const std::string& t = tag.header;
-        const std::string expressionText = cString(t, kTagExpression, kTagExpressionSize);
-        const std::string named = "Тег \""_w + tag.name + "\" (" + expressionText + ") ";
-        if (readU8(t, kTagKeyType) != 'C' || readU16(t, kTagSecondaryType) != 0)
-            raise(named + "не символьный; такие теги не поддерживаются."_w, path);
-        if ((readU8(t, kTagKeyFormat) & (kKeyFormatDescending | kKeyFormatUnique)) != 0 ||
-            readU8(t, kTagUnique) != 0 || readU8(t, kTagHasFilter) != 0)
-            raise(named + "убывающий, уникальный или с условием; такие теги не поддерживаются."_w, path);
+        tag.source = cString(t, kTagExpression, kTagExpressionSize);
         tag.root = readU32(t, kTagRoot);
         tag.keyLength = readU16(t, kTagKeyLength);
         tag.itemLength = readU16(t, kTagItemLength);
         tag.maxKeys = readU16(t, kTagMaxKeys);
+        // Other writers fill a leaf to the block's end ((1024 - 8) / item length keys, with no
+        // room for the trailing pointer), so that much is the capacity's upper bound.
         if (tag.keyLength < 1 || tag.keyLength > kMaxKeyLength || tag.itemLength < 4 + tag.keyLength ||
             tag.maxKeys < 2 ||
-            kNodeOverhead + static_cast<std::size_t>(tag.maxKeys) * static_cast<std::size_t>(tag.itemLength) >
+            kNodeItems + static_cast<std::size_t>(tag.maxKeys) * static_cast<std::size_t>(tag.itemLength) >
                 kBlockSize)
             index->damaged("неверные размеры ключа тега.");
         if (tag.root < kFirstBlockPage || tag.root + kPagesPerBlock > pages)
             index->damaged("корень тега вне файла.");
-        tag.expression = parseKeyExpression(expressionText, table, path);
-        if (tag.expression.keyLength != tag.keyLength)
-            raise(named + "имеет длину ключа, не совпадающую с полями таблицы."_w, path);
+        describeTag(tag, table);
         for (const auto& other : index->tags_)
             if (text::upperCase1251(other.name) == text::upperCase1251(tag.name))
                 index->damaged("тег описан дважды.");
@@ -188,7 +191,9 @@ const ProductionIndex::Node& ProductionIndex::node(const Tag& tag, std::uint32_t
         n.pointers.push_back(readU32(block, at));
         n.keys.append(block, at + 4, keyLength);
     }
-    n.trailing = readU32(block, kNodeItems + count * item);
+    // A leaf filled to the block's end has no room for the trailing pointer (0 in a leaf).
+    const std::size_t trailingAt = kNodeItems + count * item;
+    n.trailing = trailingAt + 4 <= kBlockSize ? readU32(block, trailingAt) : 0;
     return nodes_.emplace(page, std::move(n)).first->second;
 }
 
@@ -208,7 +213,8 @@ void ProductionIndex::writeNode(const Tag& tag, std::uint32_t page, Node n) {
         writeU32(block, at, n.pointers[i]);
         block.replace(at + 4, keyLength, n.keys, i * keyLength, keyLength);
     }
-    writeU32(block, kNodeItems + n.count() * item, n.trailing);
+    const std::size_t trailingAt = kNodeItems + n.count() * item;
+    if (trailingAt + 4 <= kBlockSize) writeU32(block, trailingAt, n.trailing);
     nodes_[page] = std::move(n);
     writeBlock(page, block);
 }
@@ -230,95 +236,8 @@ std::uint32_t ProductionIndex::allocateBlock() {
     return page;
 }
 
-std::string ProductionIndex::keyAt(const Tag& tag, const Node& n, std::size_t i) const {
-    const auto keyLength = static_cast<std::size_t>(tag.keyLength);
-    return n.keys.substr(i * keyLength, keyLength);
-}
-
-void ProductionIndex::addTag(const std::string& name, const KeyExpression& expression,
-                             const std::vector<std::pair<std::string, std::uint32_t>>& sorted) {
-    if (tags_.size() >= kMaxTags) raise("В индексном файле не может быть больше 47 тегов.", path_);
-    trimCache();
-    Tag tag;
-    tag.name = text::upperCase1251(name);
-    tag.expression = expression;
-    tag.keyLength = expression.keyLength;
-    tag.itemLength = itemLengthFor(tag.keyLength);
-    tag.maxKeys = maxKeysFor(tag.itemLength);
-    tag.headerPage = allocateBlock();
-    const auto keyLength = static_cast<std::size_t>(tag.keyLength);
-
-    // Leaves left to right, full; then each level above from the last key of every child.
-    std::uint32_t nodesWritten = 0;
-    struct Child {
-        std::uint32_t page;
-        std::string lastKey;
-    };
-    std::vector<Child> level;
-    std::size_t at = 0;
-    do {
-        Node leaf;
-        const std::size_t take = std::min(sorted.size() - at, static_cast<std::size_t>(tag.maxKeys));
-        for (std::size_t i = 0; i < take; ++i) {
-            const auto& [key, record] = sorted[at + i];
-            if (key.size() != keyLength) raise("Неверная длина ключа индекса.", path_);
-            leaf.pointers.push_back(record);
-            leaf.keys += key;
-        }
-        at += take;
-        const std::uint32_t page = allocateBlock();
-        Child child{page, take ? sorted[at - 1].first : std::string(keyLength, ' ')};
-        writeNode(tag, page, std::move(leaf));
-        ++nodesWritten;
-        level.push_back(std::move(child));
-    } while (at < sorted.size());
-    const std::uint32_t firstLeaf = level.front().page;
-    const std::uint32_t lastLeaf = level.back().page;
-
-    const auto fanOut = static_cast<std::size_t>(tag.maxKeys);  // max - 1 keys + the trailing child
-    while (level.size() > 1) {
-        std::vector<Child> upper;
-        std::size_t from = 0;
-        while (from < level.size()) {
-            std::size_t take = std::min(fanOut, level.size() - from);
-            // Never leave a last node with a single child: borrow one from this node.
-            if (level.size() - from - take == 1) --take;
-            Node inner;
-            for (std::size_t i = 0; i + 1 < take; ++i) {
-                inner.pointers.push_back(level[from + i].page);
-                inner.keys += level[from + i].lastKey;
-            }
-            inner.trailing = level[from + take - 1].page;
-            const std::uint32_t page = allocateBlock();
-            Child child{page, level[from + take - 1].lastKey};
-            writeNode(tag, page, std::move(inner));
-            ++nodesWritten;
-            upper.push_back(std::move(child));
-            from += take;
-        }
-        level = std::move(upper);
-    }
-    tag.root = level.front().page;
-
-    std::string& t = tag.header;
-    t.assign(kBlockSize, '\0');
-    writeU32(t, kTagPagesUsed, nodesWritten * kPagesPerBlock);
-    t[kTagKeyFormat] = static_cast<char>(kKeyFormatString);
-    t[kTagKeyType] = 'C';
-    t[kTagLanguage] = head_[kLanguageDriver];
-    writeU16(t, kTagKeyLength, static_cast<std::uint32_t>(tag.keyLength));
-    writeU16(t, kTagMaxKeys, static_cast<std::uint32_t>(tag.maxKeys));
-    writeU16(t, kTagItemLength, static_cast<std::uint32_t>(tag.itemLength));
-    t[kTagChangeCounter] = 1;
-    if (expression.text.size() >= kTagExpressionSize) raise("Выражение индекса слишком длинное.", path_);
-    t.replace(kTagExpression, expression.text.size(), expression.text);
-    t[kTagHasKeys] = sorted.empty() ? 0 : 1;
-    writeU32(t, kTagFirstLeaf, firstLeaf);
-    writeU32(t, kTagLastLeaf, lastLeaf);
-    stampDate(t, kTagDate);
-    t[kTagSingleField] = expression.singleField() ? 1 : 0;
-    writeTagHeader(tag);
-
+void ProductionIndex::registerTag(Tag tag) {
+    const KeyExpression& expression = *tag.plain;
     // The tag table entry, hung into the name tree that walks down from the first tag.
     const std::size_t number = tags_.size() + 1;
     const std::size_t slot = kFirstSlot + kSlotSize * tags_.size();
@@ -348,283 +267,6 @@ void ProductionIndex::addTag(const std::string& name, const KeyExpression& expre
     head_[kNextTagNumber] = static_cast<char>(number + 1);
     tags_.push_back(std::move(tag));
     writeHead();
-}
-
-void ProductionIndex::insert(std::size_t tagIndex, const std::string& key, std::uint32_t recordNumber) {
-    Tag& tag = tags_[tagIndex];
-    const auto keyLength = static_cast<std::size_t>(tag.keyLength);
-    if (key.size() != keyLength) raise("Неверная длина ключа индекса.", path_);
-    trimCache();
-
-    // Down to the leaf: the first child whose largest key is greater, else the rightmost.
-    std::vector<std::pair<std::uint32_t, std::size_t>> path;
-    std::uint32_t page = tag.root;
-    for (int depth = 0;; ++depth) {
-        if (depth > kMaxDepth) damaged("цикл в дереве тега.");
-        const Node& n = node(tag, page);
-        // First item whose key is greater (binary search over the fixed-width keys).
-        std::size_t i = 0, hi = n.count();
-        while (i < hi) {
-            const std::size_t mid = (i + hi) / 2;
-            if (std::memcmp(n.keys.data() + mid * keyLength, key.data(), keyLength) <= 0)
-                i = mid + 1;
-            else
-                hi = mid;
-        }
-        if (n.leaf()) {
-            path.emplace_back(page, i);
-            break;
-        }
-        path.emplace_back(page, i);
-        page = i < n.count() ? n.pointers[i] : n.trailing;
-    }
-
-    std::vector<std::pair<std::uint32_t, Node>> pending;  // new blocks first, then changed ones
-    std::vector<std::pair<std::uint32_t, Node>> changed;
-    bool newPages = false;
-    std::uint32_t newLastLeaf = 0;
-
-    // Insert into the leaf; split while a node overflows, carrying (left page, left's last key).
-    Node current = node(tag, path.back().first);
-    const std::size_t position = path.back().second;
-    current.pointers.insert(current.pointers.begin() + static_cast<std::ptrdiff_t>(position), recordNumber);
-    current.keys.insert(position * keyLength, key);
-    const std::size_t lastLevel = path.size() - 1;
-    for (std::size_t level = lastLevel;; --level) {
-        const std::uint32_t currentPage = path[level].first;
-        const bool isLeaf = level == lastLevel;
-        const std::size_t limit = static_cast<std::size_t>(tag.maxKeys) - (isLeaf ? 0 : 1);
-        if (current.count() <= limit) {
-            changed.emplace_back(currentPage, std::move(current));
-            break;
-        }
-        // Split: the old block keeps the left part, a new block takes the right part.
-        Node left, right;
-        std::string upKey;
-        const std::size_t n = current.count();
-        if (isLeaf) {
-            const std::size_t keepLeft = (position == n - 1) ? n - 1 : n / 2;  // appending: keep left full
-            left.pointers.assign(current.pointers.begin(),
-                                 current.pointers.begin() + static_cast<std::ptrdiff_t>(keepLeft));
-            left.keys = current.keys.substr(0, keepLeft * keyLength);
-            right.pointers.assign(current.pointers.begin() + static_cast<std::ptrdiff_t>(keepLeft),
-                                  current.pointers.end());
-            right.keys = current.keys.substr(keepLeft * keyLength);
-            upKey = left.keys.substr((keepLeft - 1) * keyLength, keyLength);
-        } else {
-            const std::size_t middle = n / 2;
-            left.pointers.assign(current.pointers.begin(),
-                                 current.pointers.begin() + static_cast<std::ptrdiff_t>(middle));
-            left.keys = current.keys.substr(0, middle * keyLength);
-            left.trailing = current.pointers[middle];
-            upKey = current.keys.substr(middle * keyLength, keyLength);
-            right.pointers.assign(current.pointers.begin() + static_cast<std::ptrdiff_t>(middle + 1),
-                                  current.pointers.end());
-            right.keys = current.keys.substr((middle + 1) * keyLength);
-            right.trailing = current.trailing;
-        }
-        const std::uint32_t rightPage = allocateBlock();
-        newPages = true;
-        if (isLeaf && readU32(tag.header, kTagLastLeaf) == currentPage) newLastLeaf = rightPage;
-        pending.emplace_back(rightPage, std::move(right));
-        changed.emplace_back(currentPage, std::move(left));
-        writeU32(tag.header, kTagPagesUsed, readU32(tag.header, kTagPagesUsed) + kPagesPerBlock);
-
-        if (level == 0) {
-            Node root;
-            root.pointers.push_back(currentPage);
-            root.keys = upKey;
-            root.trailing = rightPage;
-            const std::uint32_t rootPage = allocateBlock();
-            writeU32(tag.header, kTagPagesUsed, readU32(tag.header, kTagPagesUsed) + kPagesPerBlock);
-            pending.emplace_back(rootPage, std::move(root));
-            tag.root = rootPage;
-            break;
-        }
-        // In the parent, the item that led here now leads to the left part under its last key;
-        // the next item (or the trailing pointer) leads to the right part with the old key.
-        const std::size_t at = path[level - 1].second;
-        current = node(tag, path[level - 1].first);
-        current.pointers.insert(current.pointers.begin() + static_cast<std::ptrdiff_t>(at), currentPage);
-        current.keys.insert(at * keyLength, upKey);
-        if (at + 1 < current.count())
-            current.pointers[at + 1] = rightPage;
-        else
-            current.trailing = rightPage;
-    }
-
-    for (auto& [p, n] : pending) writeNode(tag, p, std::move(n));
-    if (newPages) writeHead();
-    for (auto& [p, n] : changed) writeNode(tag, p, std::move(n));
-    // The tag header changes only with the tree's shape (or its first key); leaving it alone
-    // otherwise keeps a post to one write per tag.
-    if (newPages || tag.header[kTagHasKeys] == 0) {
-        if (newLastLeaf != 0) writeU32(tag.header, kTagLastLeaf, newLastLeaf);
-        tag.header[kTagChangeCounter] =
-            static_cast<char>(static_cast<unsigned char>(tag.header[kTagChangeCounter]) + 1);
-        tag.header[kTagHasKeys] = 1;
-        writeTagHeader(tag);
-    }
-}
-
-std::vector<std::string> ProductionIndex::collectKeys(std::size_t tagIndex, std::uint32_t recordCount) {
-    const Tag& tag = tags_[tagIndex];
-    const auto keyLength = static_cast<std::size_t>(tag.keyLength);
-    nodes_.clear();
-    std::vector<std::string> keys(recordCount);
-    std::unordered_set<std::uint32_t> visited;
-    int leafDepth = -1;
-    std::string previousKey;
-    std::uint32_t previousRecord = 0;
-    std::size_t seen = 0;
-
-    struct Frame {
-        std::uint32_t page;
-        int depth;
-        std::string lower, upper;
-    };
-    // Depth-first, left to right, with an explicit stack so a hostile file cannot exhaust ours.
-    std::vector<Frame> stack;
-    stack.push_back({tag.root, 0, {}, {}});
-    while (!stack.empty()) {
-        Frame f = std::move(stack.back());
-        stack.pop_back();
-        if (f.depth > kMaxDepth || !visited.insert(f.page).second) damaged("цикл в дереве тега.");
-        const Node n = node(tag, f.page);  // a copy: the cache may be trimmed below us
-        for (std::size_t i = 0; i < n.count(); ++i) {
-            const std::string key = n.keys.substr(i * keyLength, keyLength);
-            if ((!f.lower.empty() && key < f.lower) || (!f.upper.empty() && key > f.upper))
-                damaged("ключ вне границ своего узла.");
-            if (!n.leaf() && i > 0 && key < n.keys.substr((i - 1) * keyLength, keyLength))
-                damaged("нарушен порядок ключей.");
-        }
-        if (n.leaf()) {
-            if (leafDepth < 0) leafDepth = f.depth;
-            if (leafDepth != f.depth) damaged("листья на разной глубине.");
-            for (std::size_t i = 0; i < n.count(); ++i) {
-                const std::string key = n.keys.substr(i * keyLength, keyLength);
-                const std::uint32_t record = n.pointers[i];
-                if (seen > 0 && (key < previousKey || (key == previousKey && record <= previousRecord)))
-                    damaged("нарушен порядок ключей.");
-                if (record < 1 || record > recordCount) damaged("ссылка на запись вне таблицы.");
-                if (!keys[record - 1].empty()) damaged("запись указана дважды.");
-                keys[record - 1] = key;
-                previousKey = key;
-                previousRecord = record;
-                ++seen;
-            }
-            continue;
-        }
-        // Children pushed right to left so the leftmost is walked first.
-        for (std::size_t k = n.count() + 1; k-- > 0;) {
-            Frame child;
-            child.page = k < n.count() ? n.pointers[k] : n.trailing;
-            child.depth = f.depth + 1;
-            child.lower = k > 0 ? n.keys.substr((k - 1) * keyLength, keyLength) : f.lower;
-            child.upper = k < n.count() ? n.keys.substr(k * keyLength, keyLength) : f.upper;
-            stack.push_back(std::move(child));
-        }
-        if (stack.size() > 1'000'000) damaged("слишком много узлов.");
-    }
-    if (seen != recordCount) damaged("число ключей тега не совпадает с числом записей таблицы.");
-    return keys;
-}
-
-bool ProductionIndex::descendLeftmost(const Tag& tag, std::uint32_t page, Cursor& cursor) {
-    for (int depth = 0;; ++depth) {
-        if (cursor.path.size() > static_cast<std::size_t>(kMaxDepth) || depth > kMaxDepth)
-            damaged("цикл в дереве тега.");
-        const Node& n = node(tag, page);
-        cursor.path.emplace_back(page, 0);
-        if (n.leaf()) return true;
-        page = n.count() > 0 ? n.pointers[0] : n.trailing;
-    }
-}
-
-// Moves a cursor that stands past the end of its leaf to the next existing item.
-bool ProductionIndex::settle(std::size_t tagIndex, Cursor& cursor) {
-    const Tag& tag = tags_[tagIndex];
-    while (!cursor.path.empty()) {
-        const auto [page, item] = cursor.path.back();
-        const Node& n = node(tag, page);
-        if (n.leaf()) {
-            if (item < n.count()) return cursor.valid = true;
-            cursor.path.pop_back();
-            continue;
-        }
-        if (item + 1 > n.count()) {  // the trailing child was the last one
-            cursor.path.pop_back();
-            continue;
-        }
-        cursor.path.back().second = item + 1;
-        const std::uint32_t child = item + 1 < n.count() ? n.pointers[item + 1] : n.trailing;
-        descendLeftmost(tag, child, cursor);
-    }
-    return cursor.valid = false;
-}
-
-bool ProductionIndex::first(std::size_t tagIndex, Cursor& cursor) {
-    trimCache();
-    cursor = Cursor{};
-    descendLeftmost(tags_[tagIndex], tags_[tagIndex].root, cursor);
-    return settle(tagIndex, cursor);
-}
-
-bool ProductionIndex::lowerBound(std::size_t tagIndex, const std::string& key, Cursor& cursor) {
-    trimCache();
-    cursor.path.clear();
-    cursor.valid = false;
-    const Tag& tag = tags_[tagIndex];
-    const auto keyLength = static_cast<std::size_t>(tag.keyLength);
-    std::string copy;
-    if (key.size() != keyLength) {
-        copy = key;
-        copy.resize(keyLength, ' ');
-    }
-    const std::string& padded = key.size() == keyLength ? key : copy;
-    std::uint32_t page = tag.root;
-    for (int depth = 0;; ++depth) {
-        if (depth > kMaxDepth) damaged("цикл в дереве тега.");
-        const Node& n = node(tag, page);
-        // First item whose key is not less: binary search over the fixed-width keys.
-        std::size_t lo = 0, hi = n.count();
-        while (lo < hi) {
-            const std::size_t mid = (lo + hi) / 2;
-            if (std::memcmp(n.keys.data() + mid * keyLength, padded.data(), keyLength) < 0)
-                lo = mid + 1;
-            else
-                hi = mid;
-        }
-        cursor.path.emplace_back(page, lo);
-        if (n.leaf()) break;
-        page = lo < n.count() ? n.pointers[lo] : n.trailing;
-    }
-    return settle(tagIndex, cursor);
-}
-
-bool ProductionIndex::next(std::size_t tagIndex, Cursor& cursor) {
-    if (!cursor.valid || cursor.path.empty()) return cursor.valid = false;
-    trimCache();
-    cursor.path.back().second += 1;
-    return settle(tagIndex, cursor);
-}
-
-std::uint32_t ProductionIndex::recordOf(std::size_t tagIndex, const Cursor& cursor) {
-    const auto [page, item] = cursor.path.back();
-    return node(tags_[tagIndex], page).pointers.at(item);
-}
-
-void ProductionIndex::keyInto(std::size_t tagIndex, const Cursor& cursor, std::string& key) {
-    const auto [page, item] = cursor.path.back();
-    const Tag& tag = tags_[tagIndex];
-    const auto keyLength = static_cast<std::size_t>(tag.keyLength);
-    key.assign(node(tag, page).keys, item * keyLength, keyLength);
-}
-
-std::string ProductionIndex::keyOf(std::size_t tagIndex, const Cursor& cursor) {
-    const auto [page, item] = cursor.path.back();
-    const Tag& tag = tags_[tagIndex];
-    return keyAt(tag, node(tag, page), item);
 }
 
 bool ProductionIndex::sync() { return file_.sync(); }

@@ -1,8 +1,9 @@
 #pragma once
-// The production index of one table: a dBASE IV .mdx file holding B-tree tags over character
-// key expressions. Table opens it with the table, keeps every tag up to date on each posted
-// record and walks a tag for ordered navigation and key search. Nodes read once stay cached,
-// so repeated seeks do not touch the disk. Every failure raises EngineError naming the file.
+// The production index file of one table: a dBASE IV .mdx holding B-tree tags. This class is
+// the file itself (header, tag table, tag headers and nodes, with the nodes read once kept
+// cached); building a tag (TagBuilder), adding a key (TagInsert), checking a tag (TagVerify)
+// and walking one (TagCursor) work on it from their own files. Every failure raises
+// EngineError naming the file.
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "dbf/DbfHeader.h"
+#include "dbf/Expression.h"
 #include "dbf/KeyExpression.h"
 #include "platform/FileHandle.h"
 
@@ -21,24 +23,40 @@ class ProductionIndex {
 public:
     struct Tag {
         std::string name;  // as stored (upper case)
-        KeyExpression expression;
+        std::string source;  // the key expression as stored
         std::uint32_t headerPage = 0;
         std::string header;  // the tag header block
         std::uint32_t root = 0;
         int keyLength = 0;
         int itemLength = 0;
         int maxKeys = 0;
+        char keyType = 'C';       // 'C', or 'N'/'F' for numeric keys, 'D' for dates
+        bool descending = false;  // keys in falling order
+        bool unique = false;      // one entry per key value
+        bool distinct = false;    // a second record with a key present is refused
+        // How a record's key is computed: field concatenation (the fast way), or any other
+        // expression we can evaluate. Neither: the tag is neither sought nor written.
+        std::optional<KeyExpression> plain;
+        std::optional<Expression> expression;
+        // Why we cannot keep this tag up to date: a post to the table is refused, and the tag
+        // is left as it is. Empty for a tag we maintain.
+        std::string refusal;
+
+        bool seekable() const { return plain.has_value() || expression.has_value(); }
+        bool maintained() const { return refusal.empty(); }
     };
 
-    // A position in one tag: the path of (page, item) from the root to a leaf item.
-    struct Cursor {
-        std::vector<std::pair<std::uint32_t, std::size_t>> path;
-        bool valid = false;
+    struct Node {
+        std::vector<std::uint32_t> pointers;
+        std::string keys;            // count x key length
+        std::uint32_t trailing = 0;  // 0 in a leaf
+        bool leaf() const { return trailing == 0; }
+        std::size_t count() const { return pointers.size(); }
     };
 
-    // Opens an existing file and resolves its tags against the table's fields. Tags this
-    // engine cannot keep up to date (other key types, descending, unique, filtered) and any
-    // structural damage in the file header raise an error.
+    // Opens an existing file and resolves its tags against the table's fields. A tag this
+    // engine cannot keep up to date is kept with its refusal; structural damage in the file
+    // header or a tag header raises an error, a block size other than 1024 an unsupported one.
     static std::unique_ptr<ProductionIndex> open(const std::string& path, const TableHeader& table,
                                                  bool writable, platform::FileHandle::Share share);
     // Creates (or empties) the file with no tags.
@@ -53,49 +71,32 @@ public:
     const std::string& path() const { return path_; }
     std::size_t tagCount() const { return tags_.size(); }
     const Tag& tag(std::size_t i) const { return tags_[i]; }
+    Tag& tag(std::size_t i) { return tags_[i]; }
     std::optional<std::size_t> findTag(const std::string& name) const;  // ignoring case
+    std::uint8_t languageDriver() const { return static_cast<std::uint8_t>(head_[31]); }
 
-    // Adds a tag built from (key, record number) pairs sorted by key, then record number.
-    void addTag(const std::string& name, const KeyExpression& expression,
-                const std::vector<std::pair<std::string, std::uint32_t>>& sorted);
-    // Adds one key of a record that is newer than every record in the tag.
-    void insert(std::size_t tag, const std::string& key, std::uint32_t recordNumber);
-
-    // Walks the whole tag, checking its structure, order and record numbers; returns the key of
-    // every record (index = record number - 1). Raises an error when the tag does not cover
-    // records 1..recordCount exactly once.
-    std::vector<std::string> collectKeys(std::size_t tag, std::uint32_t recordCount);
-
-    bool first(std::size_t tag, Cursor& cursor);
-    bool lowerBound(std::size_t tag, const std::string& key, Cursor& cursor);  // first key >= key
-    bool next(std::size_t tag, Cursor& cursor);
-    std::uint32_t recordOf(std::size_t tag, const Cursor& cursor);
-    std::string keyOf(std::size_t tag, const Cursor& cursor);
-    void keyInto(std::size_t tag, const Cursor& cursor, std::string& key);
+    // Counts every change of any tag's tree, so a cursor can tell that its path may be stale.
+    std::uint64_t generation() const { return generation_; }
+    void changed() { ++generation_; }
 
     bool sync();
 
-private:
-    struct Node {
-        std::vector<std::uint32_t> pointers;
-        std::string keys;            // count x key length
-        std::uint32_t trailing = 0;  // 0 in a leaf
-        bool leaf() const { return trailing == 0; }
-        std::size_t count() const { return pointers.size(); }
-    };
-
-    ProductionIndex(std::string path, platform::FileHandle file);
+    // --- blocks, for the tag operations ---
     [[noreturn]] void damaged(const char* what) const;
     const Node& node(const Tag& tag, std::uint32_t page);
     void writeNode(const Tag& tag, std::uint32_t page, Node node);
-    void writeBlock(std::uint32_t page, const std::string& block);
     void writeHead();
     void writeTagHeader(Tag& tag);
     std::uint32_t allocateBlock();
-    std::string keyAt(const Tag& tag, const Node& n, std::size_t i) const;
-    bool descendLeftmost(const Tag& tag, std::uint32_t page, Cursor& cursor);
-    bool settle(std::size_t tag, Cursor& cursor);
     void trimCache();
+    void dropCache() { nodes_.clear(); }
+    // Appends a tag to the tag table (its blocks already written) and writes the file header.
+    void registerTag(Tag tag);
+    std::string& head() { return head_; }
+
+private:
+    ProductionIndex(std::string path, platform::FileHandle file);
+    void writeBlock(std::uint32_t page, const std::string& block);
 
     std::string path_;
     platform::FileHandle file_;
@@ -103,6 +104,10 @@ private:
     std::vector<Tag> tags_;
     std::unordered_map<std::uint32_t, Node> nodes_;
     std::uint64_t fileSize_ = 0;
+    std::uint64_t generation_ = 0;
 };
+
+// Deepest tree a tag may have; deeper means a loop in a damaged file.
+inline constexpr int kMaxTagDepth = 40;
 
 }  // namespace dbf

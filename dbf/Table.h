@@ -1,6 +1,6 @@
 #pragma once
-// A table object of our dBASE engine: one dBASE III/IV table file (.dbf) and its dBASE IV
-// production index (.mdx: the table's name with the extension ".mdx", beside it). This is the
+// A table object of our dBASE engine: one dBASE III/IV (or level 7) table file (.dbf) and its
+// dBASE IV production index (.mdx: the table's name with the extension ".mdx", beside it). This is the
 // engine the table helper (WDbfFile), the standard-units loader, the mapping tables, the
 // price-record writer and the units grid work with. Every failure raises dbf::EngineError
 // naming the file.
@@ -12,6 +12,9 @@
 // them may append at a time (the program never appends to a table from two objects).
 // Opening checks every tag of the production index against the records and raises an error
 // when they disagree, so a damaged index is never used (the table helper then rebuilds it).
+// Every post keeps every tag up to date (character and numeric keys, descending, unique, key
+// expressions: docs/mdx-format.md). A tag we cannot keep is left as it is: it cannot be
+// selected, and a post raises an error naming it (EngineError::unsupported), nothing written.
 //
 // Field values are text. Character fields are read without their trailing blanks and assigned
 // cut to their width and padded with blanks; numeric fields read as their number text and are
@@ -32,7 +35,7 @@ struct FieldDef {
     int decimals = 0;
 };
 
-// Options of a new index tag. Only expression tags over character fields are supported:
+// Options of a new index tag. Tags we create are expression tags over character fields:
 // field names joined by "+", for example "NAME_SP+ROST".
 enum class TagOption { Expression };
 

@@ -154,9 +154,12 @@ bool WDbfFile::OpenIndexedTable(TableSlot& slot, const std::string& path, bool s
             table.setExclusive(false);
             table.open();
             return true;
-        } catch (const dbf::EngineError&) {
-            // Every engine failure of an attempt leads to the next repair stage.
+        } catch (const dbf::EngineError& e) {
+            // Every engine failure of an attempt leads to the next repair stage, except a sound
+            // file holding what the engine cannot keep: repairing would destroy it for the
+            // programs that wrote it, so it is left byte for byte as it is.
             CloseTable(slot);
+            if (e.unsupported()) stage = 2;
             if (stage == 0) {
                 stage = 1;
                 RemoveIndexes(path, showMessages);

@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build clang libclang-rt-14-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev
-  python3 python3-dbfread python3-dbf libdbd-xbase-perl
+  python3 python3-dbfread python3-dbf libdbd-xbase-perl fpc fp-units-db
   qt6-translations-l10n
   locales xvfb xdotool x11-apps x11-utils openbox wmctrl imagemagick strace
 )

@@ -63,7 +63,9 @@ dbf::Table& prepareTable(dbf::Table& table, const std::string& path) {
 
 void writePriceTemplate(const std::string& path) {
     dbf::Table table;
-    prepareTable(table, path).createTable(engine::price_table::templateFields());
+    // Its code fields are in code page 866, and its language driver says so.
+    prepareTable(table, path).createTable(engine::price_table::templateFields(),
+                                          dbf::kLanguageDriverCp866);
 }
 
 template <std::size_t N>

@@ -1,17 +1,22 @@
 // Opens arbitrary bytes as a table and its production index and uses them the way the program
-// does: open, walk, select a tag, seek, append and post, and the table helper's repairs. The
-// only failure allowed is the engine's own error.
+// does: open, walk, select a tag, seek, append and post, and the table helper's repairs; the
+// index bytes also serve as key expressions and FOR conditions evaluated on the table's records
+// (tags of every kind reach the same code through the .mdx). The only failure allowed is the
+// engine's own error.
 //
 // Input: a little-endian u16 n, then n bytes of the .dbf, then the rest as the .mdx (no .mdx
 // when the rest is empty).
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "dbf/DbfHeader.h"
 #include "dbf/EngineError.h"
+#include "dbf/Expression.h"
 #include "dbf/Table.h"
 #include "dbf/Wdbffile.h"
 
@@ -60,6 +65,34 @@ void useTable(dbf::Table& table) {
     table.post();
 }
 
+// Every NUL-separated piece of `text` parsed as an expression over the table's fields and
+// evaluated on a blank record and on the table's first one.
+void evaluateExpressions(const std::uint8_t* table, std::size_t tableSize, const std::uint8_t* text, std::size_t size) {
+    const std::string bytes(reinterpret_cast<const char*>(table), tableSize);
+    dbf::TableHeader header;
+    try {
+        header = dbf::parseHeader(bytes, bytes.size(), "t.dbf");
+    } catch (const dbf::EngineError&) {
+        return;
+    }
+    std::string blank(header.recordLength, ' ');
+    std::string first = blank;
+    if (header.recordCount > 0) first = bytes.substr(header.headerLength, header.recordLength);
+    const std::string all(reinterpret_cast<const char*>(text), std::min<std::size_t>(size, 4096));
+    std::size_t start = 0;
+    while (start < all.size()) {
+        std::size_t end = all.find('\0', start);
+        if (end == std::string::npos) end = all.size();
+        for (bool oem : {false, true}) {
+            const auto expression = dbf::Expression::parse(all.substr(start, end - start), header, oem);
+            if (!expression) continue;
+            (void)expression->evaluate(header, blank.data());
+            (void)expression->evaluate(header, first.data());
+        }
+        start = end + 1;
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -69,6 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string mdxPath = workFolder() + "/t.mdx";
     writeFile(dbfPath, data + 2, tableSize);
     const std::size_t indexSize = size - 2 - tableSize;
+    evaluateExpressions(data + 2, tableSize, data + 2 + tableSize, indexSize);
     if (indexSize > 0)
         writeFile(mdxPath, data + 2 + tableSize, indexSize);
     else

@@ -382,3 +382,21 @@ TEST(ProductionIndex, TableWithoutTheHeaderFlagIgnoresItsIndex) {
     table->refreshIndexDefs();
     EXPECT_TRUE(table->indexDefNames().empty());
 }
+
+TEST(ProductionIndex, AFieldThatIsATagByItselfIsMarkedInItsDescriptor) {
+    TempFolder dir;
+    auto table = tableAt(dir.path(), "k.dbf", true);
+    table->createTable({{"NAME_SP", 'C', 20, 0}, {"ROST", 'C', 2, 0}, {"KOD", 'C', 5, 0}});
+    table->addTag("NR_IND", "NAME_SP+ROST", dbf::TagOption::Expression, "NAME_SP");
+    const auto descriptorFlag = [&](int field) {
+        return static_cast<int>(readFileBytes(dir.file("k.dbf")).at(32 + 32 * field + 31));
+    };
+    EXPECT_EQ(descriptorFlag(0), 0);  // part of a longer key only
+    EXPECT_EQ(descriptorFlag(1), 0);
+    table->addTag("KOD", "KOD", dbf::TagOption::Expression, "KOD");
+    EXPECT_EQ(descriptorFlag(0), 0);
+    EXPECT_EQ(descriptorFlag(1), 0);
+    EXPECT_EQ(descriptorFlag(2), 1);
+    table->open();  // the flag does not disturb reading the table
+    EXPECT_EQ(table->fields().size(), 3u);
+}
