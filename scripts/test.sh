@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds the normal (g++) and the sanitizer (clang, ASan + UBSan,
 # with the fuzz targets) configurations, and runs every test in both, then each fuzz target
-# for a bounded time. Exits non-zero when anything fails.
+# for a bounded time, and the Windows build under wine (scripts/test-windows.sh). Exits
+# non-zero when anything fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -20,6 +21,9 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKONVIKA_WERROR=ON \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+echo "== Windows build under wine =="
+scripts/test-windows.sh
 
 if [ -x scripts/fuzz.sh ]; then
   echo "== fuzzing =="
