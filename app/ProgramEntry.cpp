@@ -13,10 +13,6 @@
 
 namespace app {
 
-std::string AlreadyRunningMessage() {
-    return "Программа перевода цен из формата Гарвена в ОРН уже запущена!"_w;
-}
-
 void ReportException(const std::string& message) {
     ShowStopMessage(ApplicationTitle(), ExceptionReportText(message));
 }
@@ -28,7 +24,7 @@ int RunProgram(const platform::InstanceGuard& guard, const std::string& commandL
         ProgramBaseName(text::utf8ToCp1251(QCoreApplication::applicationFilePath().toStdString())));
     if (guard.alreadyRunning()) {
         platform::showError(ApplicationTitle(), AlreadyRunningMessage());
-        return 1;
+        return kSecondCopyExitStatus;
     }
     // The program ends when the window says so. Qt would otherwise end it when the last
     // ordinary window closes, and the tool window does not count: closing the first
