@@ -1,7 +1,7 @@
 #pragma once
-// The command-line text the program works with: what follows the program path. The calling
-// program passes one argument; should a shell have split it at blanks, the pieces are joined
-// again with one blank each. Bytes are passed on unchanged (paths are used as given).
+// The command-line text the program works with: what follows the program path, as the platform
+// layer gives it (on Windows from the wide command line, in Windows-1251). A text that cannot
+// be written in Windows-1251 is refused with a message and gives the empty text.
 #include <string>
 
 namespace app {

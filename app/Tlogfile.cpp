@@ -1,62 +1,22 @@
 #include "app/Tlogfile.h"
 
-#include <chrono>
-#include <ctime>
-#include <langinfo.h>
-#include <locale.h>
-
 #include "platform/Desktop.h"
 #include "platform/Files.h"
+#include "platform/LocalTime.h"
 #include "text/CodePages.h"
 
 namespace {
 
 class SystemClock final : public LogClock {
 public:
-    LogTime now() const override {
-        const auto point = std::chrono::system_clock::now();
-        const std::time_t seconds = std::chrono::system_clock::to_time_t(point);
-        std::tm local{};
-        ::localtime_r(&seconds, &local);
-        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                            point.time_since_epoch()).count() % 1000;
-        return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-                local.tm_min,         local.tm_sec,     static_cast<int>(ms)};
-    }
+    LogTime now() const override { return platform::currentLocalTime(); }
 };
-
-locale_t environmentTimeLocale() {
-    static const locale_t locale = [] {
-        locale_t l = ::newlocale(LC_TIME_MASK, "", static_cast<locale_t>(nullptr));
-        return l != static_cast<locale_t>(nullptr)
-                   ? l
-                   : ::newlocale(LC_TIME_MASK, "C", static_cast<locale_t>(nullptr));
-    }();
-    return locale;
-}
-
-std::string formatTime(const std::string& pattern, const LogTime& t) {
-    if (pattern.empty()) return std::string();
-    std::tm tm{};
-    tm.tm_year = t.year - 1900;
-    tm.tm_mon = t.month - 1;
-    tm.tm_mday = t.day;
-    tm.tm_hour = t.hour;
-    tm.tm_min = t.minute;
-    tm.tm_sec = t.second;
-    std::time_t probe = ::timegm(&tm);  // fills in the weekday and the day of the year
-    ::gmtime_r(&probe, &tm);
-    char buffer[256];
-    const std::size_t n = ::strftime_l(buffer, sizeof buffer, pattern.c_str(), &tm,
-                                       environmentTimeLocale());
-    return std::string(buffer, n);
-}
 
 }  // namespace
 
 LogTimeFormats LogTimeFormats::fromEnvironment() {
-    const locale_t locale = environmentTimeLocale();
-    return {::nl_langinfo_l(D_FMT, locale), ::nl_langinfo_l(T_FMT, locale)};
+    // Empty patterns stand for the user's own formats, which the platform writes.
+    return {};
 }
 
 TLogFile::TLogFile()
@@ -91,10 +51,13 @@ bool TLogFile::Open(const std::string& path, const std::string& mode) {
 
 std::string TLogFile::TimeStamp() const {
     const LogTime t = clock_->now();
-    std::string stamp = formatTime(formats_.shortDate, t);
+    std::string stamp = formats_.shortDate.empty()
+                            ? platform::userShortDate(t)
+                            : platform::formatLocalTime(formats_.shortDate, t);
     if (t.hour != 0 || t.minute != 0 || t.second != 0 || t.millisecond != 0) {
         stamp += ' ';
-        stamp += formatTime(formats_.longTime, t);
+        stamp += formats_.longTime.empty() ? platform::userLongTime(t)
+                                           : platform::formatLocalTime(formats_.longTime, t);
     }
     return stamp;
 }

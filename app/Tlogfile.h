@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
-struct LogTime {
-    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, millisecond = 0;
-};
+#include "platform/LocalTime.h"
+
+using LogTime = platform::LocalDateTime;
 
 class LogClock {
 public:
@@ -17,11 +17,12 @@ public:
     virtual LogTime now() const = 0;
 };
 
-// strftime patterns of the system's short date and long time formats.
+// strftime patterns of the short date and long time formats; an empty pattern stands for the
+// user's own format (regional settings), which the platform layer writes.
 struct LogTimeFormats {
     std::string shortDate;
     std::string longTime;
-    // The formats of the user's regional settings (LC_TIME of the environment).
+    // The formats of the user's regional settings.
     static LogTimeFormats fromEnvironment();
 };
 

@@ -1,10 +1,12 @@
 #pragma once
 // A source price file on disk, opened read-only and read with positioned reads, so that only
-// the part being indexed or handed out is ever in memory.
+// the part being indexed or handed out is ever in memory. The path is Windows-1251 text.
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "gvread/ByteSource.h"
+#include "platform/FileHandle.h"
 
 namespace gvread {
 
@@ -12,7 +14,6 @@ class FileSource final : public ByteSource {
 public:
     // Null when the path is not a regular file that can be opened for reading.
     static std::unique_ptr<FileSource> open(const std::string& path);
-    ~FileSource() override;
     FileSource(const FileSource&) = delete;
     FileSource& operator=(const FileSource&) = delete;
 
@@ -20,9 +21,9 @@ public:
     bool readAt(std::uint64_t offset, char* buffer, std::size_t length) override;
 
 private:
-    FileSource(int descriptor, std::uint64_t size) : descriptor_(descriptor), size_(size) {}
+    FileSource(platform::FileHandle file, std::uint64_t size) : file_(std::move(file)), size_(size) {}
 
-    int descriptor_;
+    platform::FileHandle file_;
     std::uint64_t size_;
 };
 

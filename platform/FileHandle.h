@@ -1,7 +1,8 @@
 #pragma once
 // An open file with byte-level reads and writes at offsets and a share mode that other openers
-// see: Shared lets other shared openers in, Exclusive lets nobody else in. The modes are
-// advisory locks (flock), held as long as the handle lives, released by the system when the
+// see: Shared lets other shared openers in, Exclusive lets nobody else in. POSIX: advisory
+// locks (flock); Windows: the share modes of the open (Exclusive = others may neither read nor
+// write). Either is held as long as the handle lives and released by the system when the
 // process dies.
 #include <cstddef>
 #include <cstdint>
@@ -38,11 +39,14 @@ public:
     // Changes the share mode of the open handle; false when another opener prevents it.
     bool changeShare(Share share);
     void close();
-    bool isOpen() const { return fd_ >= 0; }
+    bool isOpen() const { return native_ != kClosed; }
 
 private:
-    explicit FileHandle(int fd) : fd_(fd) {}
-    int fd_ = -1;
+    // A file descriptor, or a Win32 HANDLE as an integer (INVALID_HANDLE_VALUE is -1).
+    using Native = std::intptr_t;
+    static constexpr Native kClosed = -1;
+    explicit FileHandle(Native native) : native_(native) {}
+    Native native_ = kClosed;
 };
 
 }  // namespace platform

@@ -1,7 +1,8 @@
 #pragma once
 // File-system services the program uses, in the form the program needs them: paths are byte
 // strings used as given (never quoted, never passed to a shell), results are plain bools.
-// POSIX implementation; a Win32 one can sit behind the same declarations.
+// Paths are Windows-1251 text; the Win32 implementation turns them into UTF-16 for the wide
+// system calls, the POSIX one hands the bytes on unchanged.
 #include <cstdint>
 #include <cstdio>
 #include <initializer_list>
@@ -11,9 +12,17 @@
 
 namespace platform {
 
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
 inline constexpr char kPathSeparator = '/';
+#endif
+
+// The separator of this system; on Windows "/" separates as well.
+bool isPathSeparator(char c);
 
 // Folder of the running program file, without a closing separator (the root folder keeps its).
+// Throws ProgramError when the folder's name cannot be written in Windows-1251.
 std::string programFolder();
 
 // `folder` + separator + `name`; no separator is doubled, an empty folder gives `name`.
@@ -47,10 +56,10 @@ std::FILE* openStream(const std::string& path, const char* mode);
 // Creates every missing folder of the chain; true when the folder exists afterwards.
 bool createDirectories(const std::string& folder);
 
-// Gives the owner write permission (the read-only attribute of other systems).
+// Clears the read-only attribute (POSIX: gives the owner write permission).
 bool clearReadOnly(const std::string& path);
 
-// Last-write time in nanoseconds since the epoch.
+// Last-write time in nanoseconds since 1970 (Windows keeps it to 100 ns).
 std::optional<std::int64_t> lastWriteTime(const std::string& path);
 
 }  // namespace platform

@@ -2,8 +2,8 @@
 // Keeps a second copy of the program from running: a named guard that one process at a time can
 // hold. The program entry takes it before anything else and keeps it for its whole life.
 // POSIX: an exclusive advisory lock (flock) on a lock file named after the guard in the user's
-// runtime folder; the system releases it when the process ends, also after a crash. A Win32
-// named mutex fits behind the same interface.
+// runtime folder. Windows: the named mutex of the guard's name. Either way the system releases
+// the guard when the process ends, also after a crash.
 #include <string>
 
 namespace platform {
@@ -13,7 +13,7 @@ public:
     enum class State {
         Acquired,        // this process holds the guard
         HeldElsewhere,   // another process (or another guard of this one) holds it
-        Unavailable,     // the lock file cannot be opened; nobody can hold the guard
+        Unavailable,     // the lock file or mutex cannot be made; nobody can hold the guard
     };
 
     explicit InstanceGuard(const std::string& name);
@@ -27,12 +27,18 @@ public:
     bool alreadyRunning() const { return state_ == State::HeldElsewhere; }
     void release();
 
+#ifndef _WIN32
     // The lock file of a guard name: $XDG_RUNTIME_DIR/<name>.lock when that folder exists,
     // otherwise <temporary folder>/<name>-<user id>.lock.
     static std::string lockFilePath(const std::string& name);
+#endif
 
 private:
+#ifdef _WIN32
+    void* handle_ = nullptr;  // the mutex
+#else
     int fd_ = -1;
+#endif
     State state_ = State::Unavailable;
 };
 

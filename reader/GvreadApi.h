@@ -1,6 +1,7 @@
-/* Entry points of the reader library "DLL/gvread": the C types shared by the binding that
-   loads the library (reader/Tspdll) and by our own development library (gvread/). Texts are
-   Windows-1251, ended by a zero byte. Everything returned stays owned by the library. */
+/* Entry points of the reader library "DLL\gvread.dll" (DLL/gvread.so on Linux): the C types
+   shared by the binding that loads the library (reader/Tspdll) and by our own development
+   library (gvread/). Texts are Windows-1251, ended by a zero byte. Everything returned stays
+   owned by the library. */
 #ifndef KONVIKA_READER_GVREAD_API_H
 #define KONVIKA_READER_GVREAD_API_H
 
@@ -8,6 +9,19 @@
 
 #ifdef __cplusplus
 extern "C" {
+#endif
+
+/* How the development library (gvread/) exports its entry points; the binding calls either
+   convention, so a library may be built __stdcall (GV_STDCALL defined) as well as __cdecl. */
+#if defined(_WIN32)
+#define GV_EXPORT __declspec(dllexport)
+#else
+#define GV_EXPORT __attribute__((visibility("default")))
+#endif
+#if defined(GV_STDCALL) && defined(_WIN32)
+#define GV_CALL __stdcall
+#else
+#define GV_CALL
 #endif
 
 /* Opaque identifier of one table of the open file, as handed out by gvGetTables. */

@@ -17,13 +17,25 @@ public:
     BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
-template <typename Function>
-void resolve(const platform::SharedLibrary& library, const char* name, Function& entry) {
-    void* address = library.symbol(name);
-    if (address == nullptr) {
-        throw ReaderLoadError("TSPDLL: Не найдена функция: "_w + name + "!", std::string());
+// Argument bytes of an entry point: the number in its decorated __stdcall name.
+template <typename Result, typename... Args>
+constexpr int argumentBytes(reader_binding::EntryPoint<Result (*)(Args...)>*) {
+    return static_cast<int>((0 + ... + sizeof(Args)));
+}
+
+template <typename Entry>
+void resolve(const platform::SharedLibrary& library, const char* name, Entry& entry) {
+    // Plain names first; then the decorations a __stdcall export may carry (the compiler's
+    // "_name@N", and "name@N" as the GNU linker exports it).
+    const std::string bytes = "@" + std::to_string(argumentBytes(static_cast<Entry*>(nullptr)));
+    for (const std::string& candidate : {std::string(name), "_" + std::string(name) + bytes,
+                                         std::string(name) + bytes}) {
+        if (void* address = library.symbol(candidate)) {
+            entry.set(address);
+            return;
+        }
     }
-    entry = reinterpret_cast<Function>(address);
+    throw ReaderLoadError("TSPDLL: Не найдена функция: "_w + name + "!", std::string());
 }
 
 }  // namespace

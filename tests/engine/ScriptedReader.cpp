@@ -11,7 +11,7 @@
 
 #include "reader/GvreadApi.h"
 
-#define SCRIPTED_EXPORT extern "C" __attribute__((visibility("default")))
+#define SCRIPTED_EXPORT extern "C" GV_EXPORT
 
 namespace {
 

@@ -2,7 +2,7 @@
 // WITHOUT_<name> definition it is built with, so that a library lacking it can be loaded.
 #include "reader/GvreadApi.h"
 
-#define STUB_EXPORT extern "C" __attribute__((visibility("default")))
+#define STUB_EXPORT extern "C" GV_EXPORT
 
 #ifndef WITHOUT_gvOpen
 STUB_EXPORT int gvOpen(const char*) { return GV_ERROR_FORMAT; }

@@ -137,17 +137,17 @@ TEST(Tspdll, LoadsEveryEntryPointOfACompleteLibrary) {
     TSPDLL binding(folder.path());
     EXPECT_EQ(binding.LibraryPath(), folder.path() + "/DLL/gvread.so");
     const void* entries[] = {
-        reinterpret_cast<const void*>(binding.gvOpen),
-        reinterpret_cast<const void*>(binding.gvClose),
-        reinterpret_cast<const void*>(binding.gvGetTables),
-        reinterpret_cast<const void*>(binding.gvGetTable),
-        reinterpret_cast<const void*>(binding.gvGetRecords),
-        reinterpret_cast<const void*>(binding.gvGetRecord),
-        reinterpret_cast<const void*>(binding.gvGetCountR),
-        reinterpret_cast<const void*>(binding.gvGetCountT),
-        reinterpret_cast<const void*>(binding.gvGetTech),
-        reinterpret_cast<const void*>(binding.gvSizeBuffer),
-        reinterpret_cast<const void*>(binding.gvGetError)};
+        binding.gvOpen.address(),
+        binding.gvClose.address(),
+        binding.gvGetTables.address(),
+        binding.gvGetTable.address(),
+        binding.gvGetRecords.address(),
+        binding.gvGetRecord.address(),
+        binding.gvGetCountR.address(),
+        binding.gvGetCountT.address(),
+        binding.gvGetTech.address(),
+        binding.gvSizeBuffer.address(),
+        binding.gvGetError.address()};
     for (const void* entry : entries) EXPECT_NE(entry, nullptr);
     EXPECT_EQ(desktop.cursors, (std::vector<CursorShape>{CursorShape::Busy, CursorShape::Arrow}));
     // The pointers reach the library itself.

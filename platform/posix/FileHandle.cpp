@@ -43,13 +43,13 @@ std::optional<FileHandle> FileHandle::create(const std::string& path, Share shar
     return handle;
 }
 
-FileHandle::FileHandle(FileHandle&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+FileHandle::FileHandle(FileHandle&& other) noexcept : native_(other.native_) { other.native_ = -1; }
 
 FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
     if (this != &other) {
         close();
-        fd_ = other.fd_;
-        other.fd_ = -1;
+        native_ = other.native_;
+        other.native_ = -1;
     }
     return *this;
 }
@@ -66,7 +66,7 @@ std::optional<std::size_t> FileHandle::readSomeAt(std::uint64_t offset, void* da
     auto* bytes = static_cast<char*>(data);
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t n = ::pread(fd_, bytes + done, size - done, static_cast<off_t>(offset + done));
+        const ssize_t n = ::pread(native_, bytes + done, size - done, static_cast<off_t>(offset + done));
         if (n < 0) {
             if (errno == EINTR) continue;
             return std::nullopt;
@@ -81,7 +81,7 @@ bool FileHandle::writeAt(std::uint64_t offset, const void* data, std::size_t siz
     const auto* bytes = static_cast<const char*>(data);
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t n = ::pwrite(fd_, bytes + done, size - done, static_cast<off_t>(offset + done));
+        const ssize_t n = ::pwrite(native_, bytes + done, size - done, static_cast<off_t>(offset + done));
         if (n < 0) {
             if (errno == EINTR) continue;
             return false;
@@ -94,22 +94,22 @@ bool FileHandle::writeAt(std::uint64_t offset, const void* data, std::size_t siz
 
 std::optional<std::uint64_t> FileHandle::size() const {
     struct stat st {};
-    if (::fstat(fd_, &st) != 0) return std::nullopt;
+    if (::fstat(native_, &st) != 0) return std::nullopt;
     return static_cast<std::uint64_t>(st.st_size);
 }
 
 bool FileHandle::truncate(std::uint64_t newSize) {
-    return ::ftruncate(fd_, static_cast<off_t>(newSize)) == 0;
+    return ::ftruncate(native_, static_cast<off_t>(newSize)) == 0;
 }
 
-bool FileHandle::sync() { return ::fdatasync(fd_) == 0; }
+bool FileHandle::sync() { return ::fdatasync(native_) == 0; }
 
-bool FileHandle::changeShare(Share share) { return ::flock(fd_, lockOperation(share)) == 0; }
+bool FileHandle::changeShare(Share share) { return ::flock(native_, lockOperation(share)) == 0; }
 
 void FileHandle::close() {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
+    if (native_ >= 0) {
+        ::close(native_);
+        native_ = -1;
     }
 }
 

@@ -25,30 +25,6 @@ std::string programFolder() {
     }
 }
 
-std::string joinPath(const std::string& folder, const std::string& name) {
-    if (folder.empty()) return name;
-    if (folder.back() == kPathSeparator) return folder + name;
-    return folder + kPathSeparator + name;
-}
-
-std::string joinPath(const std::string& folder, std::initializer_list<std::string_view> names) {
-    std::string path = folder;
-    for (const std::string_view name : names) path = joinPath(path, std::string(name));
-    return path;
-}
-
-std::string folderOf(const std::string& path) {
-    const auto slash = path.rfind(kPathSeparator);
-    if (slash == std::string::npos) return std::string();
-    if (slash == 0) return std::string(1, kPathSeparator);
-    return path.substr(0, slash);
-}
-
-std::string fileNameOf(const std::string& path) {
-    const auto slash = path.rfind(kPathSeparator);
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 bool fileExists(const std::string& path) {
     struct stat st {};
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);

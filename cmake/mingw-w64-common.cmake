@@ -1,0 +1,19 @@
+# Shared part of the mingw-w64 toolchain files; KONVIKA_MINGW_TRIPLET names the target.
+set(CMAKE_C_COMPILER ${KONVIKA_MINGW_TRIPLET}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${KONVIKA_MINGW_TRIPLET}-g++-posix)
+set(CMAKE_RC_COMPILER ${KONVIKA_MINGW_TRIPLET}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${KONVIKA_MINGW_TRIPLET})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# Wide Win32 APIs only; a stray ANSI call would not compile.
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
+set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static")
+# Test programs run under wine when CTest or gtest discovery starts them.
+find_program(KONVIKA_WINE NAMES wine)
+if(KONVIKA_WINE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${KONVIKA_WINE})
+endif()
