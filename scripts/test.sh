@@ -14,6 +14,9 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKONVIKA_WERROR=
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
+echo "== the Windows program under wine =="
+scripts/test-windows-program.sh build
+
 echo "== sanitizer build =="
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKONVIKA_WERROR=ON \
   -DKONVIKA_SANITIZE=ON -DKONVIKA_FUZZ=ON -DKONVIKA_BENCH=OFF \

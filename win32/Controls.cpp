@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "win32/WideText.h"
+#include "platform/win32/WideText.h"
 
 namespace win32 {
 
@@ -42,11 +42,11 @@ std::string windowText(HWND window) {
     std::wstring wide(static_cast<std::size_t>(length) + 1, L'\0');
     const int copied = GetWindowTextW(window, wide.data(), length + 1);
     wide.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
-    return fromWide(wide);
+    return platform::win32::narrowForDiagnostics(wide);
 }
 
 void setWindowText(HWND window, const std::string& cp1251) {
-    SetWindowTextW(window, toWide(cp1251).c_str());
+    SetWindowTextW(window, platform::win32::widen(cp1251).c_str());
 }
 
 void centerOnScreen(HWND window) {

@@ -8,7 +8,7 @@
 #include "dialog/AnswerChecks.h"
 #include "win32/ExceptionReport.h"
 #include "win32/MessageLoop.h"
-#include "win32/WideText.h"
+#include "platform/win32/WideText.h"
 
 namespace win32 {
 namespace {
@@ -104,9 +104,10 @@ CorrespondenceWindow::CorrespondenceWindow(HWND owner) : owner_(owner) {
     registerClass(instance);
     RECT frame{0, 0, kClientWidth, kClientHeight};
     AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
-    CreateWindowExW(kExStyle, kClassName, toWide(FQuestion.Caption()).c_str(), kStyle,
-                          CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
-                          frame.bottom - frame.top, owner_, nullptr, instance, this);
+    const std::wstring caption = platform::win32::widen(FQuestion.Caption());
+    CreateWindowExW(kExStyle, kClassName, caption.c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                    frame.right - frame.left, frame.bottom - frame.top, owner_, nullptr,
+                    instance, this);
     if (window_ == nullptr) throw std::runtime_error("CreateWindowEx failed");
     registerWindow(window_);
     onCreate();

@@ -4,13 +4,14 @@
 
 #include "app/ApplicationTitle.h"
 #include "app/ExceptionReport.h"
-#include "win32/WideText.h"
+#include "platform/win32/WideText.h"
 
 namespace win32 {
 
 void ReportException(const std::string& message) {
-    MessageBoxW(nullptr, toWide(app::ExceptionReportText(message)).c_str(),
-                toWide(app::ApplicationTitle()).c_str(), MB_OK | MB_ICONSTOP | MB_TASKMODAL);
+    const std::wstring text = platform::win32::widen(app::ExceptionReportText(message));
+    const std::wstring caption = platform::win32::widen(app::ApplicationTitle());
+    MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONSTOP | MB_TASKMODAL);
 }
 
 }  // namespace win32

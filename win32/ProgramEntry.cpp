@@ -10,7 +10,7 @@
 #include "win32/ExceptionReport.h"
 #include "win32/MessageLoop.h"
 #include "win32/ProgressWindow.h"
-#include "win32/WideText.h"
+#include "platform/win32/WideText.h"
 
 namespace win32 {
 
@@ -22,7 +22,7 @@ std::string programFilePath() {
         if (length == 0) return std::string();
         if (length < path.size()) {
             path.resize(length);
-            return fromWide(path);
+            return platform::win32::narrowForDiagnostics(path);
         }
         path.resize(path.size() * 2);
     }

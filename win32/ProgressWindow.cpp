@@ -9,7 +9,7 @@
 #include "app/ApplicationTitle.h"
 #include "win32/ExceptionReport.h"
 #include "win32/MessageLoop.h"
-#include "win32/WideText.h"
+#include "platform/win32/WideText.h"
 
 namespace win32 {
 namespace {
@@ -68,9 +68,10 @@ ProgressWindow::ProgressWindow(std::unique_ptr<app::Converter> converter)
     RECT frame{0, 0, kClientWidth, kClientHeight};
     AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
     const std::string title = app::ProgramTitle();
-    window_ = CreateWindowExW(kExStyle, kClassName, toWide(title).c_str(), kStyle, CW_USEDEFAULT,
-                              CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
-                              nullptr, nullptr, instance, this);
+    const std::wstring caption = platform::win32::widen(title);
+    CreateWindowExW(kExStyle, kClassName, caption.c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                    frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+                    instance, this);
     if (window_ == nullptr) throw std::runtime_error("CreateWindowEx failed");
     registerWindow(window_);
     onCreate();

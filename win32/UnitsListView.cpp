@@ -2,7 +2,7 @@
 
 
 #include "dialog/CorrespondenceQuestion.h"
-#include "win32/WideText.h"
+#include "platform/win32/WideText.h"
 
 namespace win32 {
 
@@ -10,7 +10,7 @@ void UnitsListView::attach(HWND list, const std::string& columnTitle, int column
     list_ = list;
     ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES |
                                                  LVS_EX_DOUBLEBUFFER);
-    std::wstring title = toWide(columnTitle);
+    std::wstring title = platform::win32::widen(columnTitle);
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH;
     column.pszText = title.data();
@@ -62,7 +62,7 @@ void UnitsListView::giveRowText(NMLVDISPINFOW& request,
         request.item.cchTextMax <= 0) {
         return;
     }
-    const std::wstring text = toWide(question.RowText(request.item.iItem));
+    const std::wstring text = platform::win32::widen(question.RowText(request.item.iItem));
     lstrcpynW(request.item.pszText, text.c_str(), request.item.cchTextMax);
 }
 
