@@ -136,10 +136,10 @@ void TMainForm::showEvent(QShowEvent* event) {
         frame.moveCenter(screen->geometry().center());
         move(frame.topLeft());
     }
-    // A desktop that keeps new windows from taking the focus would never activate this one,
-    // and the conversion would never start: start it anyway once the window has been shown
-    // for a moment.
-    QTimer::singleShot(kActivationFallbackMs, this, [this] { StartConversionOnce(); });
+    // The conversion starts as soon as the event loop runs with the window shown, whether the
+    // desktop activates new windows or not (and however late): waiting for the activation
+    // made the first question wait for a fallback without a window manager.
+    QTimer::singleShot(0, this, [this] { StartConversionOnce(); });
 }
 
 bool TMainForm::event(QEvent* event) {

@@ -36,8 +36,6 @@ public:
     app::ConversionSession& Session() { return FSession; }
 
     static constexpr int kClientWidth = 414;
-    // How long a shown window waits for its activation before it starts all the same.
-    static constexpr int kActivationFallbackMs = 1000;
     static constexpr int kClientHeight = 100;
 
 signals:

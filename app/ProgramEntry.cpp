@@ -23,7 +23,9 @@ int RunProgram(const platform::InstanceGuard& guard, const std::string& commandL
     SetApplicationTitle(
         ProgramBaseName(text::utf8ToCp1251(QCoreApplication::applicationFilePath().toStdString())));
     if (guard.alreadyRunning()) {
-        platform::showError(ApplicationTitle(), AlreadyRunningMessage());
+        // Above every window, the first copy's always-on-top ones included, and active: the
+        // user must see why nothing else happens.
+        platform::showError(ApplicationTitle(), AlreadyRunningMessage(), true);
         return kSecondCopyExitStatus;
     }
     // The program ends when the window says so. Qt would otherwise end it when the last

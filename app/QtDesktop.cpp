@@ -6,6 +6,8 @@
 #include <QString>
 #include <QWidget>
 
+#include "app/ApplicationTitle.h"
+#include "app/ExceptionReport.h"
 #include "text/CodePages.h"
 
 namespace app {
@@ -29,7 +31,14 @@ QMessageBox::StandardButton runBox(QMessageBox::Icon icon, const std::string& ca
     QMessageBox box(icon, fromAnsi(caption), fromAnsi(textCp1251), buttons, ownerWindow());
     box.setWindowModality(Qt::ApplicationModal);
     box.setDefaultButton(defaultButton);
-    if (topmost) box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    if (topmost) {
+        box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+        // Shown, raised and activated before its loop runs, so that a desktop that does not
+        // activate new windows by itself still gives it the keyboard.
+        box.show();
+        box.raise();
+        box.activateWindow();
+    }
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
@@ -73,6 +82,10 @@ void QtDesktop::setCursor(platform::CursorShape shape) {
         return;
     }
     while (QApplication::overrideCursor() != nullptr) QApplication::restoreOverrideCursor();
+}
+
+void QtDesktop::reportException(const std::string& message) {
+    ShowStopMessage(ApplicationTitle(), ExceptionReportText(message));
 }
 
 void ShowStopMessage(const std::string& caption, const std::string& text) {

@@ -13,6 +13,8 @@ class QtDesktop final : public platform::Desktop {
 public:
     platform::Answer showMessage(const platform::MessageBoxRequest& request) override;
     void setCursor(platform::CursorShape shape) override;
+    // The stop box titled with the application's title (ReportException).
+    void reportException(const std::string& message) override;
 };
 
 // The box of the standard exception report: stop icon, OK, modal to the program.

@@ -9,6 +9,7 @@
 #include "app/KonvikaConverter.h"
 #include "app/ProgramEntry.h"
 #include "app/QtDesktop.h"
+#include "app/RussianTexts.h"
 #include "dialog/Selectperehod.h"
 #include "platform/Desktop.h"
 #include "platform/InstanceGuard.h"
@@ -17,10 +18,9 @@ int main(int argc, char** argv) {
     const std::string commandLine = app::CommandLineTail(argc, argv);
     const platform::InstanceGuard guard(app::kInstanceGuardName);
     QApplication application(argc, argv);
+    const app::RussianTexts russianTexts;
     app::QtDesktop desktop;
     const platform::ScopedDesktop installed(desktop);
-    // An error inside one of the dialog's handlers gets the same report as any other.
-    dialog::SetErrorReport(app::ReportException);
     SelectPerehodFactory dialogs;
     return app::RunProgram(guard, commandLine, [&dialogs] {
         auto converter = std::make_unique<app::KonvikaConverter>();

@@ -21,6 +21,15 @@ std::optional<char> FilterCoefficientChar(char typed) {
     return std::nullopt;
 }
 
+std::string FilterCoefficientText(const std::string& text) {
+    std::string filtered;
+    for (const char c : text) {
+        if (c == kBackspace) continue;
+        if (const auto passed = FilterCoefficientChar(c)) filtered += *passed;
+    }
+    return filtered;
+}
+
 bool IsValidCoefficient(const std::string& trimmedText) {
     int digits = 0;
     int points = 0;
@@ -48,6 +57,8 @@ bool IsValidKod(const std::string& trimmedCode, char baseLetter) {
 
 AnswerProblem CheckAnswer(const AnswerInput& input) {
     if (!input.unitsTableOpen) return AnswerProblem::UnitsTableClosed;
+    // An empty unit code would be stored for good and written without asking ever after.
+    if (input.mode == 2 && input.unitsListEmpty) return AnswerProblem::UnitsListEmpty;
     const std::string code = text::trimmed(input.code);
     const std::string coefficient = text::trimmed(input.coefficient);
     if (input.codeEnabled && code.empty()) return AnswerProblem::CodeMissing;
@@ -67,6 +78,9 @@ std::string AnswerProblemMessage(AnswerProblem problem) {
         case AnswerProblem::None: return std::string();
         case AnswerProblem::UnitsTableClosed:
             return "Файл с единицами измерения не открыт, принять ответ нельзя! "
+                   "Пропустите запись или сборник либо отмените конвертацию."_w;
+        case AnswerProblem::UnitsListEmpty:
+            return "Файл с единицами измерения пустой, выбрать единицу измерения нельзя! "
                    "Пропустите запись или сборник либо отмените конвертацию."_w;
         case AnswerProblem::CodeMissing: return "Код норматива не задан!"_w;
         case AnswerProblem::CoefficientMissing: return "Коэффициент приведения цен не задан!"_w;

@@ -10,10 +10,14 @@ namespace dialog {
 // A character typed into the coefficient box: digits, backspace, "," , "." and "-" pass, with
 // "," turned into "."; nothing is returned for any other character, which is not inserted.
 std::optional<char> FilterCoefficientChar(char typed);
+// A text put into the coefficient box at once (pasted, dropped): each character through the
+// same filter, the ones refused left out. Backspace is a key, not text: it is left out too.
+std::string FilterCoefficientText(const std::string& text);
 
 enum class AnswerProblem {
     None,
     UnitsTableClosed,     // the units table could not be opened: no unit can have been chosen
+    UnitsListEmpty,       // unit question over an empty units table: there is no unit to choose
     CodeMissing,          // "Код норматива не задан!"
     CoefficientMissing,   // "Коэффициент приведения цен не задан!"
     CodeInvalid,          // "Код норматива задан не верно!"
@@ -24,6 +28,7 @@ enum class AnswerProblem {
 struct AnswerInput {
     int mode = 0;                     // engine::kAskCode or engine::kAskUnit
     bool unitsTableOpen = false;
+    bool unitsListEmpty = false;      // the open units table has no records
     bool codeEnabled = false;         // the ОРН code box
     std::string code;                 // its text, as typed
     bool coefficientEnabled = false;  // the coefficient box

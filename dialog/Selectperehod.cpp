@@ -15,28 +15,16 @@
 #include <QTextEdit>
 #include <QTextOption>
 #include <QTimer>
+#include <QValidator>
 
-#include <exception>
+#include <iterator>
 
 #include "dialog/AnswerChecks.h"
 #include "dialog/ClassicFont.h"
+#include "dialog/UnitsList.h"
 #include "dialog/UnitsTableModel.h"
 #include "dialog/Wmessage.h"
-#include "platform/Desktop.h"
 #include "text/CodePages.h"
-#include "text/Wastring.h"
-#include "units/Wedizm.h"
-
-namespace dialog {
-namespace {
-
-ErrorReport errorReport = nullptr;
-
-}  // namespace
-
-void SetErrorReport(ErrorReport report) { errorReport = report; }
-
-}  // namespace dialog
 
 namespace {
 
@@ -128,30 +116,50 @@ void setBackground(QWidget* widget, const QColor& color) {
     widget->setPalette(palette);
 }
 
+// A key that edits by command rather than types: with Ctrl, or a control character other than
+// backspace, which the box never inserts.
+bool isShortcut(const QKeyEvent* key) {
+    if (key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier)) return true;
+    const QString typed = key->text();
+    if (typed.size() != 1) return false;
+    const char16_t c = typed[0].unicode();
+    return (c < 0x20 && c != 0x08) || c == 0x7F;
+}
+
+// What reaches the coefficient box other than by typing (pasting, dropping) passes the same
+// filter as typed characters.
+class CoefficientFilter final : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& position) const override {
+        const std::string before = toAnsi(input.left(position));
+        const std::string filtered = dialog::FilterCoefficientText(toAnsi(input));
+        position = static_cast<int>(dialog::FilterCoefficientText(before).size());
+        input = fromAnsi(filtered);
+        return Acceptable;
+    }
+};
+
 bool isEnter(const QKeyEvent* key) {
     return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
 }
 
 }  // namespace
 
-const SIndexDesc TSelectPerehodForm::kUnitsIndexes[] = {
-    {"ED_IZ_IND", "ED_IZ", "ED_IZ"},
-    {"NULL", "NULL", "NULL"},
-};
-
 TSelectPerehodForm::TSelectPerehodForm(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
                           Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint),
-      FDescription("Выбор соответствия"_w),
-      FColumnTitle("Название Единицы измерения"_w) {
+                          Qt::WindowCloseButtonHint) {
     BuildLayout();
 }
 
-TSelectPerehodForm::~TSelectPerehodForm() { FormDestroy(); }
+TSelectPerehodForm::~TSelectPerehodForm() {
+    // The grid lets go of its model before the question closes the units table.
+    if (dbgMain != nullptr) dbgMain->setModel(nullptr);
+}
 
 void TSelectPerehodForm::BuildLayout() {
-    setWindowTitle(fromAnsi("Выбор соответствия"_w));
+    setWindowTitle(fromAnsi(FQuestion.Caption()));
     setModal(true);
     setFixedSize(kClientWidth, kClientHeight);
     setFont(dialog::ClassicFont(kFontPixels));
@@ -160,6 +168,7 @@ void TSelectPerehodForm::BuildLayout() {
     memoMessage->setObjectName(QStringLiteral("memoMessage"));
     memoMessage->setGeometry(kMessageGeometry);
     memoMessage->setReadOnly(true);
+    memoMessage->setTabChangesFocus(true);
     memoMessage->setFont(dialog::ClassicFont(kBigFontPixels, true));
     memoMessage->document()->setDefaultTextOption(QTextOption(Qt::AlignHCenter));
     setBackground(memoMessage, kYellow);
@@ -176,6 +185,7 @@ void TSelectPerehodForm::BuildLayout() {
     memoSPName->setObjectName(QStringLiteral("memoSPName"));
     memoSPName->setGeometry(kSPNameGeometry);
     memoSPName->setReadOnly(true);
+    memoSPName->setTabChangesFocus(true);
     memoSPName->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setBackground(memoSPName, kCream);
 
@@ -188,6 +198,7 @@ void TSelectPerehodForm::BuildLayout() {
     Label6 = makeLabel(GroupBox2, "Label6", "Коэфф. приведения:"_w, kLabel6Geometry);
     Label6->setEnabled(false);
     eK_Priv = makeEdit(GroupBox2, "eK_Priv", kKPrivGeometry, true);
+    eK_Priv->setValidator(new CoefficientFilter(eK_Priv));
     dbgMain = new QTableView(GroupBox2);
     dbgMain->setObjectName(QStringLiteral("dbgMain"));
     dbgMain->setGeometry(kGridGeometry);
@@ -196,6 +207,8 @@ void TSelectPerehodForm::BuildLayout() {
     dbgMain->setSelectionBehavior(QAbstractItemView::SelectRows);
     dbgMain->setSelectionMode(QAbstractItemView::SingleSelection);
     dbgMain->setShowGrid(true);
+    // Tab leaves the grid for the next control; it must not move the chosen row.
+    dbgMain->setTabKeyNavigation(false);
     dbgMain->verticalHeader()->setVisible(false);
     dbgMain->verticalHeader()->setDefaultSectionSize(18);
     dbgMain->horizontalHeader()->setStretchLastSection(false);
@@ -211,25 +224,36 @@ void TSelectPerehodForm::BuildLayout() {
     gridPalette.setColor(QPalette::Inactive, QPalette::HighlightedText,
                          gridPalette.color(QPalette::Active, QPalette::HighlightedText));
     dbgMain->setPalette(gridPalette);
-    connect(dbgMain, &QTableView::doubleClicked, this, [this] { dbgMainDblClick(); });
+    connect(dbgMain, &QTableView::doubleClicked, this, [this] { Apply(FQuestion.Accept()); });
 
     Label2 = makeLabel(this, "Label2", "Поиск по имени:"_w, kLabel2Geometry);
     Label2->setEnabled(false);
     eSearchString = makeEdit(this, "eSearchString", kSearchGeometry, false);
-    connect(eSearchString, &QLineEdit::textChanged, this,
-            [this] { Guarded([this] { eSearchStringChange(); }); });
+    connect(eSearchString, &QLineEdit::textChanged, this, [this] { eSearchStringChange(); });
+    connect(eKOD_ORN, &QLineEdit::textChanged, this,
+            [this](const QString& shown) { FQuestion.SetCodeText(toAnsi(shown)); });
+    connect(eK_Priv, &QLineEdit::textChanged, this,
+            [this](const QString& shown) { FQuestion.SetCoefficientText(toAnsi(shown)); });
 
     OkButton = makeButton(this, "OkButton", "Принять"_w, kOkPlace);
     NextButton = makeButton(this, "NextButton", "Пропустить"_w, kNextPlace);
     BitBtn1 = makeButton(this, "BitBtn1", "Пропустить сборник"_w, kSkipSbornikPlace);
     CancelButton = makeButton(this, "CancelButton", "Отмена"_w, kCancelPlace);
     HelpButton = makeButton(this, "HelpButton", "Справка"_w, kHelpPlace);
-    connect(OkButton, &QPushButton::clicked, this, [this] { TryClose(engine::kModalOk); });
-    connect(NextButton, &QPushButton::clicked, this, [this] { TryClose(engine::kModalIgnore); });
-    connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
-    connect(CancelButton, &QPushButton::clicked, this,
-            [this] { TryClose(engine::kModalCancel); });
+    connect(OkButton, &QPushButton::clicked, this, [this] { Apply(FQuestion.Accept()); });
+    connect(NextButton, &QPushButton::clicked, this, [this] { Apply(FQuestion.Skip()); });
+    connect(BitBtn1, &QPushButton::clicked, this, [this] { Apply(FQuestion.SkipSbornik()); });
+    connect(CancelButton, &QPushButton::clicked, this, [this] { Apply(FQuestion.Cancel()); });
     // "Справка" has no action.
+
+    // Tab goes where the answer is made, then to the buttons; the read-only texts come last.
+    // Disabled controls of the other mode are passed over.
+    QWidget* const tabOrder[] = {eSearchString, dbgMain,   eK_Priv,      eKOD_ORN,
+                                 OkButton,      NextButton, BitBtn1,     CancelButton,
+                                 HelpButton,    memoMessage, memoSPName};
+    for (std::size_t i = 1; i < std::size(tabOrder); ++i) {
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    }
 
     // Key preview: the form sees every key before its controls.
     for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
@@ -240,16 +264,10 @@ void TSelectPerehodForm::SetQuestion(const std::string& baseCode, const std::str
                                      const std::string& code, const std::string& unit,
                                      const std::string& name, const std::string& secondUnitsDir,
                                      const std::string& firstUnitsDir) {
-    FBaseCode = baseCode;
-    FMessage = message;
-    FKodSP = text::trimmed(code);
-    FEdIzmSP = text::trimmed(unit);
-    FNameSP = name;
-    FSecondUnitsDir = secondUnitsDir;
-    FFirstUnitsDir = firstUnitsDir;
+    FQuestion.SetQuestion(baseCode, message, code, unit, name, secondUnitsDir, firstUnitsDir);
 }
 
-void TSelectPerehodForm::SetMode(int mode) { FAskMode = mode; }
+void TSelectPerehodForm::SetMode(int mode) { FQuestion.SetMode(mode); }
 
 int TSelectPerehodForm::ShowModal() {
     // The controls are filled once the dialog runs and is shown, as on its first activation.
@@ -258,7 +276,7 @@ int TSelectPerehodForm::ShowModal() {
 }
 
 bool TSelectPerehodForm::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate && FFirstActivate) {
+    if (event->type() == QEvent::WindowActivate && !FQuestion.Filled()) {
         QTimer::singleShot(0, this, [this] { FormActivate(); });
     }
     if (event->type() == QEvent::Show) {
@@ -272,28 +290,28 @@ bool TSelectPerehodForm::event(QEvent* event) {
 }
 
 void TSelectPerehodForm::FormActivate() {
-    if (!FFirstActivate) return;
-    FFirstActivate = false;
-    platform::setCursor(platform::CursorShape::Busy);
-    bool opened = false;
-    Guarded([&] { opened = OpenFile(WEdIzm(FBaseCode, FFirstUnitsDir, FSecondUnitsDir).GetFileName()); });
-    if (!opened) {
-        // The user is asked whether to cancel the conversion, as after the close box.
-        WMessage().CloseActiveWindow();
-        platform::setCursor(platform::CursorShape::Arrow);
-        return;
+    using Activation = dialog::CorrespondenceQuestion::Activation;
+    switch (FQuestion.Activate()) {
+        case Activation::Repeated:
+            return;
+        case Activation::Failed:
+            // The user is asked whether to cancel the conversion, as after the close box.
+            WMessage().CloseActiveWindow();
+            return;
+        case Activation::Filled:
+            break;
     }
     SetupGrid();
-    pnKOD_SP->setText(fromAnsi(FKodSP));
-    eKOD_ORN->setText(fromAnsi(FKodSP));
-    pnEdIzmSPName->setText(fromAnsi(FEdIzmSP));
-    eK_Priv->setText(QStringLiteral("1.0"));
-    memoSPName->setPlainText(fromAnsi(FNameSP));
-    memoMessage->setPlainText(fromAnsi(FMessage));
-    eSearchString->clear();
+    pnKOD_SP->setText(fromAnsi(FQuestion.SourceCode()));
+    eKOD_ORN->setText(fromAnsi(FQuestion.CodeText()));
+    pnEdIzmSPName->setText(fromAnsi(FQuestion.SourceUnit()));
+    eK_Priv->setText(fromAnsi(FQuestion.CoefficientText()));
+    memoSPName->setPlainText(fromAnsi(FQuestion.SourceName()));
+    memoMessage->setPlainText(fromAnsi(FQuestion.Message()));
+    eSearchString->setText(fromAnsi(FQuestion.SearchText()));
 
-    const bool askCode = FAskMode == engine::kAskCode;
-    const bool askUnit = FAskMode == engine::kAskUnit;
+    const bool askCode = FQuestion.CodeEnabled();
+    const bool askUnit = FQuestion.UnitEnabled();
     Label5->setEnabled(askCode);
     eKOD_ORN->setEnabled(askCode);
     Label6->setEnabled(askUnit);
@@ -315,42 +333,24 @@ void TSelectPerehodForm::FormActivate() {
         eKOD_ORN->setFocus();
     }
     if (askUnit) {
-        Guarded([this] {
-            eSearchString->setText(fromAnsi(FEdIzmSP));
-            eSearchStringChange();
-        });
+        ShowCurrentRecord();
         eSearchString->setFocus();
     }
-    platform::setCursor(platform::CursorShape::Arrow);
 }
 
-bool TSelectPerehodForm::OpenFile(const std::string& path) {
-    WDbfFile dbf;
-    if (!dbf.OpenIndexedTable(EdIzmTable, path, true, true, kUnitsIndexes,
-                              UnitsTableModel::kNameTag)) {
-        return false;
-    }
-    EdIzmTable->first();
-    if (EdIzmTable->recordCount() > 0) return true;
-    ShowDialogMessage("OpenFile: Файл с единицами измерения пустой!"_w);
-    return true;
-}
-
-bool TSelectPerehodForm::SetupGrid() {
-    FModel = std::make_unique<UnitsTableModel>(*EdIzmTable, fromAnsi(FColumnTitle));
+void TSelectPerehodForm::SetupGrid() {
+    FModel = std::make_unique<UnitsTableModel>(*FQuestion.Units(),
+                                               fromAnsi(FQuestion.ColumnTitle()));
     dbgMain->setModel(FModel.get());
     dbgMain->setColumnWidth(0, kGridColumnWidth);
     connect(dbgMain->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& current) {
-                Guarded([&] { UserMovedTo(current.row()); });
-            });
+            [this](const QModelIndex& current) { FQuestion.SetCurrentRow(current.row()); });
     ShowCurrentRecord();
-    return true;
 }
 
 void TSelectPerehodForm::ShowCurrentRecord() {
     if (!FModel) return;
-    const int row = FModel->currentRow();
+    const int row = FQuestion.CurrentRow();
     if (row < 0) return;
     const QModelIndex index = FModel->index(row, 0);
     dbgMain->selectionModel()->setCurrentIndex(
@@ -358,34 +358,22 @@ void TSelectPerehodForm::ShowCurrentRecord() {
     dbgMain->scrollTo(index);
 }
 
-void TSelectPerehodForm::UserMovedTo(int row) {
-    if (FModel) FModel->moveToRow(row);
-}
-
 void TSelectPerehodForm::eSearchStringChange() {
-    if (!FModel) return;
-    FModel->seekNearest(toAnsi(eSearchString->text()));
+    FQuestion.SetSearchText(toAnsi(eSearchString->text()));
     ShowCurrentRecord();
-}
-
-void TSelectPerehodForm::dbgMainDblClick() { TryClose(engine::kModalOk); }
-
-void TSelectPerehodForm::BitBtn1Click() {
-    FSkipSbornik = true;
-    TryClose(engine::kModalIgnore);
 }
 
 bool TSelectPerehodForm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress) return QDialog::eventFilter(watched, event);
     const auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Escape) {
-        TryClose(engine::kModalIgnore);
+        Apply(FQuestion.Skip());
         return true;
     }
     if (isEnter(key)) {
         if (watched == eSearchString || watched == eKOD_ORN || watched == eK_Priv ||
             watched == dbgMain || watched == dbgMain->viewport()) {
-            dbgMainDblClick();
+            Apply(FQuestion.Accept());
             return true;
         }
         // A focused button answers Enter as it would a space.
@@ -394,9 +382,10 @@ bool TSelectPerehodForm::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
-    if (watched == eK_Priv && !key->text().isEmpty()) {
+    if (watched == eK_Priv && !key->text().isEmpty() && !isShortcut(key)) {
         // Only characters that can make up a number pass; "," is typed as ".". Keys without a
-        // character (arrows, Delete) are not typing and pass unchanged.
+        // character (arrows, Delete) are not typing and pass unchanged; nor are shortcuts
+        // (Ctrl+A, Ctrl+V), and what they paste goes through the box's filter.
         const QString typed = key->text();
         if (typed.size() != 1 || typed[0].unicode() > 0x7F) return true;
         const char c = static_cast<char>(typed[0].unicode());
@@ -418,92 +407,20 @@ void TSelectPerehodForm::closeEvent(QCloseEvent* event) {
 
 void TSelectPerehodForm::reject() { TryClose(engine::kModalCancel); }
 
-void TSelectPerehodForm::TryClose(int modalResult) {
-    // A second request while the close query's message box is open waits for that answer.
-    if (FClosing) return;
-    FClosing = true;
-    bool allowed = false;
-    Guarded([&] { allowed = FormCloseQuery(modalResult); });
-    FClosing = false;
-    if (allowed) done(modalResult);
-}
+void TSelectPerehodForm::TryClose(int modalResult) { Apply(FQuestion.RequestClose(modalResult)); }
 
-bool TSelectPerehodForm::FormCloseQuery(int modalResult) {
-    if (modalResult == engine::kModalCancel) {
-        return platform::askYesNoCancel(Caption(), "Отменить конвертацию?"_w, true) ==
-               platform::Answer::Yes;
+void TSelectPerehodForm::Apply(const dialog::CloseDecision& decision) {
+    if (decision.close) {
+        done(decision.modalResult);
+        return;
     }
-    if (modalResult == engine::kModalIgnore) return true;
-
-    dialog::AnswerInput input;
-    input.mode = FAskMode;
-    input.unitsTableOpen = UnitsTableOpen();
-    input.codeEnabled = eKOD_ORN->isEnabled();
-    input.code = toAnsi(eKOD_ORN->text());
-    input.coefficientEnabled = eK_Priv->isEnabled();
-    input.coefficient = toAnsi(eK_Priv->text());
-    input.baseCode = FBaseCode;
-    const dialog::AnswerProblem problem = dialog::CheckAnswer(input);
-    if (problem == dialog::AnswerProblem::None) return true;
-    ShowDialogMessage(dialog::AnswerProblemMessage(problem));
-    switch (problem) {
-        case dialog::AnswerProblem::CodeMissing:
-        case dialog::AnswerProblem::CodeInvalid:
-            eKOD_ORN->setFocus();
-            break;
-        case dialog::AnswerProblem::CoefficientMissing:
-        case dialog::AnswerProblem::CoefficientInvalid:
-            eK_Priv->setFocus();
-            break;
-        default:
-            break;
-    }
-    return false;
+    if (decision.focus == dialog::Control::Code) eKOD_ORN->setFocus();
+    if (decision.focus == dialog::Control::Coefficient) eK_Priv->setFocus();
 }
 
 void TSelectPerehodForm::GetAnswer(std::string& code, std::string& unitCode,
                                    std::string& coefficient) const {
-    code = text::trimmed(toAnsi(eKOD_ORN->text()));
-    // No unit can be read from a table that is not open or stands on no record.
-    unitCode.clear();
-    if (EdIzmTable && EdIzmTable->active() && !EdIzmTable->eof()) {
-        unitCode = EdIzmTable->fieldText(UnitsTableModel::kCodeField);
-    }
-    coefficient = text::trimmed(toAnsi(eK_Priv->text()));
-}
-
-void TSelectPerehodForm::FormDestroy() {
-    if (dbgMain != nullptr) dbgMain->setModel(nullptr);
-    FModel.reset();
-    if (!EdIzmTable) return;
-    try {
-        WDbfFile().CloseTable(EdIzmTable);
-    } catch (const std::exception&) {
-        // Closing a table we only read cannot lose data; a destructor must not throw.
-        EdIzmTable.reset();
-    }
-}
-
-std::string TSelectPerehodForm::Caption() const { return toAnsi(windowTitle()); }
-
-void TSelectPerehodForm::ShowDialogMessage(const std::string& text) const {
-    platform::showError(Caption(), text, true);
-}
-
-template <typename Action>
-void TSelectPerehodForm::Guarded(Action&& action) {
-    // An error of the dBASE engine inside a handler must not unwind through Qt's event loop:
-    // report it and let the user go on, as the standard exception report does.
-    try {
-        action();
-    } catch (const std::exception& error) {
-        platform::setCursor(platform::CursorShape::Arrow);
-        if (dialog::errorReport != nullptr) {
-            dialog::errorReport(error.what());
-        } else {
-            platform::showError(Caption(), error.what(), true);
-        }
-    }
+    FQuestion.GetAnswer(code, unitCode, coefficient);
 }
 
 std::unique_ptr<engine::CorrespondenceDialog> SelectPerehodFactory::CreateDialog() {

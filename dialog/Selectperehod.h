@@ -1,15 +1,14 @@
 #pragma once
-// The correspondence dialog "Выбор соответствия": asked by the converter when it cannot work
-// out a record itself, either for the ОРН code (mode 1) or for the ОРН unit of measure with a
-// price coefficient (mode 2, picked from the units table with a search by name). The user can
-// also skip the record, skip the rest of the collection, or cancel the conversion. One dialog
-// serves one question; SelectPerehodFactory makes them for the converter.
+// The Qt form of the correspondence dialog "Выбор соответствия": lays out its controls, shows
+// the texts of dialog::CorrespondenceQuestion and forwards every edit, key and button to it;
+// the question decides what they mean. One dialog serves one question; SelectPerehodFactory
+// makes them for the converter.
 #include <QDialog>
 
 #include <memory>
 #include <string>
 
-#include "dbf/Wdbffile.h"
+#include "dialog/CorrespondenceQuestion.h"
 #include "engine/ConversionUi.h"
 
 class QFrame;
@@ -36,7 +35,7 @@ public:
                      const std::string& firstUnitsDir) override;
     void SetMode(int mode) override;
     int ShowModal() override;
-    bool IsSkipSbornik() const override { return FSkipSbornik; }
+    bool IsSkipSbornik() const override { return FQuestion.IsSkipSbornik(); }
     void GetAnswer(std::string& code, std::string& unitCode,
                    std::string& coefficient) const override;
 
@@ -44,10 +43,9 @@ public:
     void FormActivate();
     // Every attempt to end the dialog with a modal result goes through the close query.
     void TryClose(int modalResult);
-    bool UnitsTableOpen() const { return static_cast<bool>(EdIzmTable); }
+    bool UnitsTableOpen() const { return FQuestion.UnitsTableOpen(); }
     UnitsTableModel* UnitsModel() const { return FModel.get(); }
-    // The units table's tag and its list of index tags.
-    static const SIndexDesc kUnitsIndexes[];
+    const dialog::CorrespondenceQuestion& Question() const { return FQuestion; }
 
     // Controls, in the order of the form's layout.
     QTextEdit* memoMessage = nullptr;
@@ -83,35 +81,13 @@ protected:
 
 private:
     void BuildLayout();
-    bool OpenFile(const std::string& path);
-    bool SetupGrid();
-    bool FormCloseQuery(int modalResult);
-    void FormDestroy();
+    void SetupGrid();
+    void Apply(const dialog::CloseDecision& decision);
     void eSearchStringChange();
-    void dbgMainDblClick();
-    void BitBtn1Click();
     void ShowCurrentRecord();
-    void UserMovedTo(int row);
-    std::string Caption() const;
-    void ShowDialogMessage(const std::string& text) const;
-    template <typename Action> void Guarded(Action&& action);
 
-    std::string FDescription;
-    std::string FColumnTitle;
-    std::string FKodSP;
-    std::string FMessage;
-    std::string FEdIzmSP;
-    std::string FBaseCode;
-    std::string FNameSP;
-    std::string FSecondUnitsDir;
-    std::string FFirstUnitsDir;
-    bool FSkipSbornik = false;
-    bool FFirstActivate = true;
-    int FAskMode = 0;
-
-    TableSlot EdIzmTable;
+    dialog::CorrespondenceQuestion FQuestion;
     std::unique_ptr<UnitsTableModel> FModel;
-    bool FClosing = false;
 };
 
 // Makes one dialog per question, owned by the converter for that question.
@@ -120,10 +96,3 @@ public:
     std::unique_ptr<engine::CorrespondenceDialog> CreateDialog() override;
     void ProcessMessages() override;
 };
-
-namespace dialog {
-// Where an unexpected error inside one of the dialog's handlers is reported; the program sets
-// its standard exception report. Without one the error is shown in a plain message box.
-using ErrorReport = void (*)(const std::string& message);
-void SetErrorReport(ErrorReport report);
-}  // namespace dialog

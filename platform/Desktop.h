@@ -23,6 +23,11 @@ public:
     virtual ~Desktop() = default;
     virtual Answer showMessage(const MessageBoxRequest& request) = 0;
     virtual void setCursor(CursorShape shape) = 0;
+    // The standard exception report, for an error that escapes a window's event handler; the
+    // GUI shows it in its stop box, elsewhere a plain error box will do.
+    virtual void reportException(const std::string& message) {
+        showMessage({std::string(), message, MessageKind::Error, false});
+    }
 };
 
 // The desktop in use; a console fallback (messages to stderr, questions answered No or Cancel)

@@ -8,7 +8,8 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev
   python3 python3-dbfread python3-dbf libdbd-xbase-perl
-  locales xvfb xdotool x11-apps imagemagick strace
+  qt6-translations-l10n
+  locales xvfb xdotool x11-apps x11-utils openbox wmctrl imagemagick strace
 )
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCursor>
 
+#include "app/ApplicationTitle.h"
 #include "app/QtDesktop.h"
 #include "tests/dialog/QtTestSupport.h"
 #include "text/CodePages.h"
@@ -93,4 +94,25 @@ TEST(QtDesktop, BusyCursorIsOneStateNotAStack) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     desktop.setCursor(platform::CursorShape::Arrow);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST(QtDesktop, ExceptionReportOfAWindowsHandlerIsTheStopBoxWithTheApplicationsTitle) {
+    // The correspondence dialog reports an engine error in its handlers through the desktop.
+    app::SetApplicationTitle("Цены Гарвена в ОРН"_w);
+    app::QtDesktop desktop;
+    BoxAnswerer answerer(QMessageBox::Ok);
+    platform::Desktop& service = desktop;
+    service.reportException("Таблица повреждена"_w);
+    ASSERT_TRUE(answerer.box().seen);
+    EXPECT_EQ(answerer.box().icon, QMessageBox::Critical);
+    EXPECT_EQ(answerer.box().title, QStringLiteral("Цены Гарвена в ОРН"));
+    EXPECT_EQ(answerer.box().text, QStringLiteral("Таблица повреждена."));
+}
+
+TEST(QtDesktop, TopmostBoxIsTheActiveWindow) {
+    app::QtDesktop desktop;
+    BoxAnswerer answerer(QMessageBox::Ok);
+    desktop.showMessage({"konvika", "Уже запущена!"_w, MessageKind::Error, true});
+    ASSERT_TRUE(answerer.box().seen);
+    EXPECT_TRUE(answerer.box().active);
 }

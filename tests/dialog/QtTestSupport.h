@@ -3,6 +3,7 @@
 // tests' main creates it) and a way to answer the real message boxes a form shows.
 #include <QMessageBox>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <string>
@@ -18,6 +19,8 @@ struct SeenBox {
     QMessageBox::StandardButtons buttons;
     bool modal = false;
     bool topmost = false;
+    QStringList buttonTexts;  // as shown, left to right
+    bool active = false;      // the application's active window when seen
 };
 
 // Waits (running the event loop) for the next message box to appear, records it and presses

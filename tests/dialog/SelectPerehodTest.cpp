@@ -21,6 +21,7 @@
 #include "dialog/Selectperehod.h"
 #include "dialog/UnitsTableModel.h"
 #include "tests/dialog/QtTestSupport.h"
+#include "tests/dialog/SelectPerehodFixture.h"
 #include "tests/dialog/UnitsTableFixture.h"
 #include "tests/support/RecordingDesktop.h"
 #include "tests/support/TempFolder.h"
@@ -35,78 +36,11 @@ using platform::Answer;
 using testing_support::RecordingDesktop;
 using testing_support::TempFolder;
 using testing_support::waitFor;
+using testing_support::Question;
+using testing_support::q;
+using testing_support::retype;
+using testing_support::typeText;
 
-namespace {
-
-QString q(const char* utf8) { return QString::fromUtf8(utf8); }
-
-// One question, asked the way the converter asks it, with the units table in the first units
-// folder (or missing, or empty).
-struct Question {
-    enum class Table { Sample, Empty, Missing };
-
-    TempFolder first;
-    TempFolder second;
-    RecordingDesktop desktop;
-    std::unique_ptr<TSelectPerehodForm> form;
-
-    explicit Question(int mode, Table table = Table::Sample, const std::string& baseCode = "4ABC") {
-        // The base MG419 has a units table of its own.
-        const std::string name = baseCode == "MG419" ? "Ei2.dbf" : "Ei1.dbf";
-        if (table == Table::Sample) {
-            testing_support::writeUnitsTable(first.file(name), testing_support::sampleUnits());
-        } else if (table == Table::Empty) {
-            testing_support::writeUnitsTable(first.file(name), {});
-        }
-        form = std::make_unique<TSelectPerehodForm>();
-        form->SetQuestion(baseCode, "Не найдено соответствие единицы измерения"_w,
-                          "  С101-1-5-  "_w, " м2 "_w, "Кладка стен из кирпича"_w, second.path(),
-                          first.path());
-        form->SetMode(mode);
-    }
-    // Shows the dialog; its first activation fills it.
-    void start() {
-        form->show();
-        form->FormActivate();
-    }
-    bool closed() const { return !form->isVisible(); }
-    std::string answerCode() const { return answer().code; }
-    std::string answerUnit() const { return answer().unit; }
-    std::string answerCoefficient() const { return answer().coefficient; }
-    struct Answered {
-        std::string code, unit, coefficient;
-    };
-    Answered answer() const {
-        Answered a;
-        form->GetAnswer(a.code, a.unit, a.coefficient);
-        return a;
-    }
-    std::string currentUnitName() const {
-        const UnitsTableModel* model = form->UnitsModel();
-        const QModelIndex current = form->dbgMain->currentIndex();
-        if (model == nullptr || !current.isValid()) return std::string();
-        EXPECT_EQ(current.row(), model->currentRow()) << "the highlighted row is the record";
-        return model->data(current).toString().toStdString();
-    }
-};
-
-// Types text key by key as a person would; Cyrillic letters too (QTest::keyClicks takes only
-// ASCII).
-void typeText(QWidget* widget, const QString& typed) {
-    for (const QChar c : typed) {
-        const auto key = static_cast<Qt::Key>(c.toUpper().unicode());
-        QTest::sendKeyEvent(QTest::Click, widget, key, QString(c), Qt::NoModifier);
-    }
-}
-
-void retype(QLineEdit* edit, const char* utf8) {
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_Backspace);
-    typeText(edit, q(utf8));
-}
-
-}  // namespace
 
 TEST(SelectPerehod, FormLayout) {
     Question question(kAskUnit);
