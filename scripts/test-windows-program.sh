@@ -10,38 +10,11 @@ cd "$(dirname "$0")/.."
 root=$PWD
 host_build=${1:-build}
 case "$host_build" in /*) ;; *) host_build="$root/$host_build" ;; esac
-
-as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
-packages=(xvfb xdotool wmctrl python3-dbfread libdbd-xbase-perl wine locales)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  as_root apt-get update -qq
-  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
-if [ ! -x /usr/lib/wine/wine ]; then
-  dpkg --print-foreign-architectures | grep -qx i386 || as_root dpkg --add-architecture i386
-  as_root apt-get update -qq || true
-  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq wine32:i386 >/dev/null ||
-    true
-fi
-arch=i686
-if [ ! -x /usr/lib/wine/wine ]; then
-  echo "NOTE: 32-bit wine (wine32:i386) could not be installed on this machine, so the 32-bit"
-  echo "      konvika.exe cannot run here; its process tests run on a 64-bit build under wine64."
-  arch=x86_64
-fi
+source scripts/wine-session.sh
+wine_session_install
 
 work=$(mktemp -d)
-xvfb_pid=
-cleanup() {
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-chmod 755 "$work"
+trap 'wine_session_end; rm -rf "$work"' EXIT
 
 echo "== Linux program for comparison ($host_build) =="
 if [ ! -f "$host_build/CMakeCache.txt" ]; then
@@ -54,26 +27,8 @@ echo "== Windows program folder ($arch) =="
 KONVIKA_WINDOWS_ARCH=$arch KONVIKA_HOST_BUILD="$host_build" \
   scripts/build-windows.sh "$work/konvika-win32" >/dev/null
 
-# wine refuses a prefix of another user, and root should not run it: a user of its own.
-runner=()
-if [ "$(id -u)" -eq 0 ]; then
-  id konvika-wine >/dev/null 2>&1 || useradd -m -s /bin/bash konvika-wine
-  chown -R konvika-wine "$work"
-  runner=(runuser -u konvika-wine --)
-fi
-
-exec 3< <(Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp 2>/dev/null)
-xvfb_pid=$!
-read -r display <&3
-environment=(env HOME="$work" DISPLAY=":$display" WINEPREFIX="$work/wine" WINEDEBUG=-all
-             WINEDLLOVERRIDES="mscoree,mshtml=" LANG=ru_RU.UTF-8 LC_ALL=ru_RU.UTF-8
-             KONVIKA_WIN_FOLDER="$work/konvika-win32" KONVIKA_LINUX_FOLDER="$work/konvika-linux"
-             KONVIKA_HOST_TOOLS="$host_build/tools" TMPDIR="$work")
 echo "== wine prefix =="
-"${runner[@]}" "${environment[@]}" wineboot -i >/dev/null 2>&1
-"${runner[@]}" "${environment[@]}" wineserver -w
+wine_session_start
 echo "== process tests under wine =="
-status=0
-"${runner[@]}" "${environment[@]}" /usr/bin/python3 tests/win32/program_process_test.py || status=$?
-"${runner[@]}" "${environment[@]}" wineserver -k 2>/dev/null || true
-exit "$status"
+as_wine_user KONVIKA_WIN_FOLDER="$work/konvika-win32" KONVIKA_LINUX_FOLDER="$work/konvika-linux" \
+  KONVIKA_HOST_TOOLS="$host_build/tools" /usr/bin/python3 tests/win32/program_process_test.py

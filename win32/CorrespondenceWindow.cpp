@@ -34,10 +34,9 @@ constexpr DWORD kList = WS_TABSTOP | WS_BORDER | WS_DISABLED | LVS_REPORT | LVS_
                         LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER;
 
 // Table order is Tab order: the code box, then search -> list -> coefficient -> buttons, so a
-// keyboard user meets the boxes of the unit question in the order of the work.
+// keyboard user meets the boxes of the unit question in the order of the work; the two
+// read-only texts come last, where they can still be reached and scrolled.
 constexpr std::array kControls{
-    ControlSpec{W::kMessageId, L"EDIT", L"", 0, 0, 590, 65,
-                ES_MULTILINE | ES_READONLY | ES_CENTER, 0},
     ControlSpec{W::kGroup1Id, L"BUTTON", L"Норматив Санкт-Питербурга", 0, kGroup1, 590, 144,
                 BS_GROUPBOX, 0},
     ControlSpec{W::kLabel1Id, L"STATIC", L"Код норматива:", 8, kGroup1 + 22, 108, 20, kLabel, 0},
@@ -45,8 +44,6 @@ constexpr std::array kControls{
     ControlSpec{W::kLabel4Id, L"STATIC", L"Ед. изм.:", 304, kGroup1 + 22, 64, 20, kLabel, 0},
     ControlSpec{W::kEdIzmSPId, L"STATIC", L"", 370, kGroup1 + 18, 212, 26, kPanel, 0},
     ControlSpec{W::kLabel3Id, L"STATIC", L"Наименование:", 8, kGroup1 + 50, 108, 18, kLabel, 0},
-    ControlSpec{W::kNameId, L"EDIT", L"", 8, kGroup1 + 68, 574, 70,
-                ES_MULTILINE | ES_READONLY | WS_VSCROLL | WS_BORDER, 0},
     ControlSpec{W::kGroup2Id, L"BUTTON", L"Заменить на", 0, kGroup2, 590, 206, BS_GROUPBOX, 0},
     ControlSpec{W::kLabel5Id, L"STATIC", L"Код норматива:", 8, kGroup2 + 24, 108, 20,
                 kLabel | WS_DISABLED, 0},
@@ -64,6 +61,10 @@ constexpr std::array kControls{
                 0},
     ControlSpec{W::kCancelId, L"BUTTON", L"Отмена", 380, 451, 100, 30, kButton, 0},
     ControlSpec{W::kHelpId, L"BUTTON", L"Справка", 485, 451, 100, 30, kButton, 0},
+    ControlSpec{W::kMessageId, L"EDIT", L"", 0, 0, 590, 65,
+                WS_TABSTOP | ES_MULTILINE | ES_READONLY | ES_CENTER, 0},
+    ControlSpec{W::kNameId, L"EDIT", L"", 8, kGroup1 + 68, 574, 70,
+                WS_TABSTOP | ES_MULTILINE | ES_READONLY | WS_VSCROLL | WS_BORDER, 0},
 };
 
 // Controls drawn in the bold 17-pixel font.
@@ -78,6 +79,39 @@ HBRUSH brushOf(COLORREF color) {
     static const HBRUSH yellow = CreateSolidBrush(kYellow);
     static const HBRUSH cream = CreateSolidBrush(kCream);
     return color == kYellow ? yellow : cream;
+}
+
+bool isEdit(HWND control) {
+    wchar_t className[16] = {};
+    GetClassNameW(control, className, 16);
+    return lstrcmpiW(className, L"EDIT") == 0;
+}
+
+// What is pasted into the coefficient box passes the same filter as typing, character by
+// character; the box itself is left to do everything else.
+LRESULT CALLBACK filterPaste(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
+                             UINT_PTR id, DWORD_PTR) {
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(edit, &filterPaste, id);
+    if (message != WM_PASTE) return DefSubclassProc(edit, message, wParam, lParam);
+    std::wstring pasted;
+    if (IsClipboardFormatAvailable(CF_UNICODETEXT) && OpenClipboard(edit)) {
+        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+            if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
+                pasted = text;
+                GlobalUnlock(data);
+            }
+        }
+        CloseClipboard();
+    }
+    std::wstring kept;
+    for (const wchar_t c : pasted) {
+        if (c > 0x7F) continue;
+        const auto passed = dialog::FilterCoefficientChar(static_cast<char>(c));
+        // Backspace is a key, not text to insert.
+        if (passed && *passed != '\b') kept.push_back(static_cast<wchar_t>(*passed));
+    }
+    SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(kept.c_str()));
+    return 0;
 }
 
 bool isEditOrList(int id) {
@@ -123,6 +157,7 @@ void CorrespondenceWindow::onCreate() {
         SendMessageW(control(id), WM_SETFONT, reinterpret_cast<WPARAM>(bigFont_.get()), FALSE);
     }
     list_.attach(control(kListId), FQuestion.ColumnTitle(), kColumnWidth);
+    SetWindowSubclass(control(kKPrivId), &filterPaste, 0, 0);
 }
 
 void CorrespondenceWindow::SetQuestion(const std::string& baseCode, const std::string& message,
@@ -307,6 +342,11 @@ bool CorrespondenceWindow::onPreviewKey(MSG& message) {
     const int id = GetDlgCtrlID(message.hwnd);
     if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE) {
         apply(FQuestion.Skip());
+        return true;
+    }
+    if (message.message == WM_KEYDOWN && message.wParam == 'A' &&
+        (GetKeyState(VK_CONTROL) & 0x8000) != 0 && isEdit(message.hwnd)) {
+        SendMessageW(message.hwnd, EM_SETSEL, 0, -1);
         return true;
     }
     if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN) {

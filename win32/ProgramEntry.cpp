@@ -33,7 +33,8 @@ int RunProgram(const platform::InstanceGuard& guard, const std::string& commandL
     // Until the window sets its title, the application is named after its program file.
     app::SetApplicationTitle(app::ProgramBaseName(programFilePath()));
     if (guard.alreadyRunning()) {
-        platform::showError(app::ApplicationTitle(), app::AlreadyRunningMessage());
+        // Above every window, the first copy's always-on-top ones included.
+        platform::showError(app::ApplicationTitle(), app::AlreadyRunningMessage(), true);
         return app::kSecondCopyExitStatus;
     }
     INITCOMMONCONTROLSEX controls{sizeof(controls),

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -185,26 +186,83 @@ TEST(CorrespondenceWindow, UnitQuestionStartsOnTheSourceUnitAndEnterAcceptsIt) {
 
 TEST(CorrespondenceWindow, TabReachesEveryControlWithoutChangingTheChosenUnit) {
     Question q(engine::kAskUnit);
+    const std::vector<int> expected{W::kSearchId, W::kListId,    W::kKPrivId,
+                                    W::kOkId,     W::kNextId,    W::kSkipSbornikId,
+                                    W::kCancelId, W::kHelpId,    W::kMessageId,
+                                    W::kNameId,   W::kSearchId};
     std::vector<int> focusOrder;
     std::vector<std::string> chosen;
-    auto tab = [&] {
-        postKey(GetFocus(), VK_TAB);
-    };
-    auto note = [&] {
-        focusOrder.push_back(GetDlgCtrlID(GetFocus()));
-        chosen.push_back(q.selectedName());
-    };
-    const int result = q.run({note, tab, note, tab, note, tab, note, tab, note, tab, note, tab,
-                              note, tab, note, tab, note, tab, note, [&] {
-                                  postKey(q.c(W::kSearchId), VK_RETURN);
-                              }});
+    std::vector<std::function<void()>> steps;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        steps.push_back([&] {
+            focusOrder.push_back(GetDlgCtrlID(GetFocus()));
+            chosen.push_back(q.selectedName());
+        });
+        steps.push_back([&] { postKey(GetFocus(), VK_TAB); });
+    }
+    steps.back() = [&] { postKey(q.c(W::kSearchId), VK_RETURN); };
+    const int result = q.run(steps);
     EXPECT_FALSE(q.ranOutOfSteps);
-    EXPECT_EQ(focusOrder, (std::vector<int>{W::kSearchId, W::kListId, W::kKPrivId, W::kOkId,
-                                            W::kNextId, W::kSkipSbornikId, W::kCancelId,
-                                            W::kHelpId, W::kSearchId}));
-    EXPECT_EQ(chosen, std::vector<std::string>(9, "м2"));
+    EXPECT_EQ(focusOrder, expected);
+    EXPECT_EQ(chosen, std::vector<std::string>(expected.size(), "м2"));
     EXPECT_EQ(result, engine::kModalOk);
     EXPECT_EQ(q.answer().unit, "5");
+}
+
+TEST(CorrespondenceWindow, CtrlAInABoxSelectsItsText) {
+    Question q(engine::kAskUnit);
+    const int result = q.run({
+        [&] {
+            SetFocus(q.c(W::kKPrivId));
+            SendMessageW(q.c(W::kKPrivId), EM_SETSEL, 3, 3);
+            BYTE keys[256] = {};
+            GetKeyboardState(keys);
+            keys[VK_CONTROL] = 0x80;
+            SetKeyboardState(keys);
+            postKey(q.c(W::kKPrivId), 'A');
+        },
+        [&] {
+            BYTE keys[256] = {};
+            GetKeyboardState(keys);
+            keys[VK_CONTROL] = 0;
+            SetKeyboardState(keys);
+            DWORD start = 0, end = 0;
+            SendMessageW(q.c(W::kKPrivId), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                         reinterpret_cast<LPARAM>(&end));
+            EXPECT_EQ(start, 0u);
+            EXPECT_EQ(end, 3u);
+            postChars(q.c(W::kKPrivId), L"3");
+        },
+        [&] { postKey(q.c(W::kKPrivId), VK_RETURN); },
+    });
+    EXPECT_FALSE(q.ranOutOfSteps);
+    EXPECT_EQ(result, engine::kModalOk);
+    EXPECT_EQ(q.answer().coefficient, "3");
+}
+
+TEST(CorrespondenceWindow, PastedTextPassesTheCoefficientFilter) {
+    Question q(engine::kAskUnit);
+    const int result = q.run({
+        [&] {
+            // The clipboard belongs to the dialog for the paste.
+            ASSERT_TRUE(OpenClipboard(q.dialog->handle()));
+            EmptyClipboard();
+            const std::wstring pasted = L"x2,5 кг";
+            HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, (pasted.size() + 1) * sizeof(wchar_t));
+            std::copy(pasted.c_str(), pasted.c_str() + pasted.size() + 1,
+                      static_cast<wchar_t*>(GlobalLock(data)));
+            GlobalUnlock(data);
+            SetClipboardData(CF_UNICODETEXT, data);
+            CloseClipboard();
+            SendMessageW(q.c(W::kKPrivId), EM_SETSEL, 0, -1);
+            SendMessageW(q.c(W::kKPrivId), WM_PASTE, 0, 0);
+            EXPECT_EQ(textUtf8(q.c(W::kKPrivId)), "2.5");
+            postKey(q.c(W::kKPrivId), VK_RETURN);
+        },
+    });
+    EXPECT_FALSE(q.ranOutOfSteps);
+    EXPECT_EQ(result, engine::kModalOk);
+    EXPECT_EQ(q.answer().coefficient, "2.5");
 }
 
 TEST(CorrespondenceWindow, ArrowInTheListChoosesTheNextUnitAndEnterThereAccepts) {
