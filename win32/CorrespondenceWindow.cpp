@@ -87,6 +87,10 @@ bool isEdit(HWND control) {
     return lstrcmpiW(className, L"EDIT") == 0;
 }
 
+bool isReadOnlyText(HWND control) {
+    return isEdit(control) && (GetWindowLongPtrW(control, GWL_STYLE) & ES_READONLY) != 0;
+}
+
 // What is pasted into the coefficient box passes the same filter as typing, character by
 // character; the box itself is left to do everything else.
 LRESULT CALLBACK filterPaste(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
@@ -347,6 +351,13 @@ bool CorrespondenceWindow::onPreviewKey(MSG& message) {
     if (message.message == WM_KEYDOWN && message.wParam == 'A' &&
         (GetKeyState(VK_CONTROL) & 0x8000) != 0 && isEdit(message.hwnd)) {
         SendMessageW(message.hwnd, EM_SETSEL, 0, -1);
+        return true;
+    }
+    if (message.message == WM_KEYDOWN && message.wParam == VK_TAB &&
+        isReadOnlyText(message.hwnd)) {
+        // A multi-line box would keep Tab for itself; read-only, it has no use for it.
+        const bool back = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+        SetFocus(GetNextDlgTabItem(window_, message.hwnd, back ? TRUE : FALSE));
         return true;
     }
     if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN) {

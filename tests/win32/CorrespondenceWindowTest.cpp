@@ -290,7 +290,7 @@ TEST(CorrespondenceWindow, SearchMovesToTheNearestNameAsTheUserTypes) {
         },
         [&] {
             chosen.push_back(q.selectedName());
-            postChars(q.c(W::kSearchId), L"x");  // "кx": past "кг", before "м"
+            postChars(q.c(W::kSearchId), L"ш");  // "кш": past "кг", before "м"
         },
         [&] {
             chosen.push_back(q.selectedName());
