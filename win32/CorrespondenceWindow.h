@@ -63,7 +63,7 @@ public:
     };
     static constexpr int kClientWidth = 590;
     static constexpr int kClientHeight = 487;
-    static constexpr int kColumnWidth = 564;
+    static constexpr int kColumnWidth = 564;  // until the rows are shown; then the list's width
 
 private:
     static void registerClass(HINSTANCE instance);

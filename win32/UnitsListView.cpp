@@ -22,6 +22,8 @@ void UnitsListView::showRows(const dialog::CorrespondenceQuestion& question) {
     const int rows = question.RowCount();
     SendMessageW(list_, LVM_SETITEMCOUNT, static_cast<WPARAM>(rows > 0 ? rows : 0),
                  LVSICF_NOINVALIDATEALL);
+    // The one column fills the list beside its scroll bar, so no horizontal bar takes a row.
+    ListView_SetColumnWidth(list_, 0, LVSCW_AUTOSIZE_USEHEADER);
     InvalidateRect(list_, nullptr, TRUE);
     showChosenRow(question.CurrentRow());
 }

@@ -166,6 +166,10 @@ TEST(CorrespondenceWindow, UnitQuestionStartsOnTheSourceUnitAndEnterAcceptsIt) {
             EXPECT_EQ(textUtf8(q.c(W::kNameId)), "Кладка стен из кирпича");
             EXPECT_EQ(textUtf8(q.c(W::kMessageId)), "Не найдено соответствие единицы измерения");
             EXPECT_EQ(q.selectedName(), "м2");
+            RECT inside{};
+            GetClientRect(q.c(W::kListId), &inside);
+            EXPECT_EQ(ListView_GetColumnWidth(q.c(W::kListId), 0), inside.right)
+                << "the column fills the list: no horizontal scroll bar";
             for (const int id : {W::kKPrivId, W::kListId, W::kSearchId, W::kLabel6Id,
                                  W::kLabel2Id}) {
                 EXPECT_TRUE(q.enabled(id)) << id;
