@@ -315,6 +315,10 @@ void CorrespondenceWindow::onEditChanged(int id) {
 
 LRESULT CorrespondenceWindow::onNotify(const NMHDR& header) {
     if (header.hwndFrom != list_.handle()) return 0;
+    if (header.code == NM_CUSTOMDRAW) {
+        return list_.drawChosenRow(
+            *reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(&header)));
+    }
     if (header.code == LVN_GETDISPINFOW) {
         list_.giveRowText(*reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header)),
                           FQuestion);

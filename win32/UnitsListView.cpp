@@ -58,6 +58,20 @@ bool UnitsListView::userChoseRow(const NMHDR& header, int& row) const {
     return true;
 }
 
+LRESULT UnitsListView::drawChosenRow(NMLVCUSTOMDRAW& request) const {
+    // The inactive list of the code question is drawn as it is, in the button face.
+    if (!IsWindowEnabled(list_)) return CDRF_DODEFAULT;
+    if (request.nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+    if (request.nmcd.dwDrawStage != CDDS_ITEMPREPAINT) return CDRF_DODEFAULT;
+    const auto row = static_cast<int>(request.nmcd.dwItemSpec);
+    if (ListView_GetItemState(list_, row, LVIS_SELECTED) == 0) return CDRF_DODEFAULT;
+    request.clrText = GetSysColor(COLOR_HIGHLIGHTTEXT);
+    request.clrTextBk = GetSysColor(COLOR_HIGHLIGHT);
+    // Drawn as an ordinary row in these colours, or the list would grey it when unfocused.
+    request.nmcd.uItemState &= ~static_cast<UINT>(CDIS_SELECTED | CDIS_FOCUS);
+    return CDRF_NEWFONT;
+}
+
 void UnitsListView::giveRowText(NMLVDISPINFOW& request,
                                 const dialog::CorrespondenceQuestion& question) const {
     if ((request.item.mask & LVIF_TEXT) == 0 || request.item.pszText == nullptr ||

@@ -28,6 +28,9 @@ public:
 
     // WM_NOTIFY from the list. Returns true when the user has chosen another row; `row` is it.
     bool userChoseRow(const NMHDR& header, int& row) const;
+    // NM_CUSTOMDRAW from the list: the chosen row keeps the highlight colours while the focus is
+    // elsewhere, since it is the answer. Returns the draw stage's result.
+    LRESULT drawChosenRow(NMLVCUSTOMDRAW& request) const;
     // Fills a LVN_GETDISPINFOW request with the row's name.
     void giveRowText(NMLVDISPINFOW& request,
                      const dialog::CorrespondenceQuestion& question) const;
