@@ -94,6 +94,9 @@ class ProgramFolder:
         shutil.copytree(installed, self.folder)
         self.data = os.path.join(self.root, 'данные')
         os.mkdir(self.data)
+        # The sample beside the data: the argument may hold no blank, the program folder does.
+        shutil.copy(os.path.join(self.folder, 'sample', 'prices.txt'), self.file('prices.txt'))
+        shutil.copytree(os.path.join(self.folder, 'sample', 'units'), self.file('units'))
 
     def file(self, name):
         return os.path.join(self.data, name)
@@ -114,7 +117,7 @@ class WindowsProgram(ProgramFolder):
         super().__init__(WIN_FOLDER, 'Программа Konvika')
 
     def start(self, base, source, out, units2='', units1=None):
-        units1 = units1 if units1 is not None else os.path.join(self.folder, 'sample', 'units')
+        units1 = units1 if units1 is not None else self.file('units')
         parts = [base, windows_path(source), windows_path(out),
                  windows_path(units2) if units2 else '', windows_path(units1)]
         argument = ''.join(p + '?' for p in parts)
@@ -140,15 +143,14 @@ class WindowsProgramTest(unittest.TestCase):
         win = self.program
         win.store_sample_answers()
         out = win.file('prices.dbf')
-        status = finish(win.start('40', os.path.join(win.folder, 'sample', 'prices.txt'), out))
+        status = finish(win.start('40', win.file('prices.txt'), out))
         self.assertEqual(status, 0)
 
         linux = ProgramFolder(LINUX_FOLDER, 'konvika')
         self.addCleanup(linux.remove)
         linux.store_sample_answers()
         linux_out = linux.file('prices.dbf')
-        units = os.path.join(linux.folder, 'sample', 'units')
-        argument = f"40?{os.path.join(linux.folder, 'sample', 'prices.txt')}?{linux_out}??{units}?"
+        argument = f"40?{linux.file('prices.txt')}?{linux_out}??{linux.file('units')}?"
         env = dict(os.environ, QT_QPA_PLATFORM='offscreen',
                    XDG_RUNTIME_DIR=linux.root)
         subprocess.run([os.path.join(linux.folder, 'konvika'), argument], env=env, check=True,
@@ -170,8 +172,7 @@ class WindowsProgramTest(unittest.TestCase):
     def test_log_bytes(self):
         win = self.program
         win.store_sample_answers()
-        status = finish(win.start('40', os.path.join(win.folder, 'sample', 'prices.txt'),
-                                  win.file('prices.dbf')))
+        status = finish(win.start('40', win.file('prices.txt'), win.file('prices.dbf')))
         self.assertEqual(status, 0)
         with open(win.log(), 'rb') as f:
             data = f.read()
@@ -224,7 +225,7 @@ class WindowsProgramTest(unittest.TestCase):
               '2', 'comma', '5', 'Return')
         self.assertEqual(finish(run), 0)
 
-        units = sorted(records(os.path.join(win.folder, 'sample', 'units', 'Ei1.dbf')),
+        units = sorted(records(win.file(os.path.join('units', 'Ei1.dbf'))),
                        key=lambda r: r['ED_IZ'].encode('cp866'))
         names = [r['ED_IZ'].strip().encode('cp866') for r in units]
         nearest = next(i for i, n in enumerate(names) if n >= 'меш'.encode('cp866'))
