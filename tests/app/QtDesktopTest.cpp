@@ -108,11 +108,3 @@ TEST(QtDesktop, ExceptionReportOfAWindowsHandlerIsTheStopBoxWithTheApplicationsT
     EXPECT_EQ(answerer.box().title, QStringLiteral("Цены Гарвена в ОРН"));
     EXPECT_EQ(answerer.box().text, QStringLiteral("Таблица повреждена."));
 }
-
-TEST(QtDesktop, TopmostBoxIsTheActiveWindow) {
-    app::QtDesktop desktop;
-    BoxAnswerer answerer(QMessageBox::Ok);
-    desktop.showMessage({"konvika", "Уже запущена!"_w, MessageKind::Error, true});
-    ASSERT_TRUE(answerer.box().seen);
-    EXPECT_TRUE(answerer.box().active);
-}

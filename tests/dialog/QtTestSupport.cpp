@@ -38,7 +38,6 @@ void BoxAnswerer::poll() {
         seen_.modal = box->windowModality() == Qt::ApplicationModal;
         seen_.topmost = box->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
         for (QAbstractButton* shown : box->buttons()) seen_.buttonTexts << shown->text();
-        seen_.active = QApplication::activeWindow() == box;
         QAbstractButton* button = box->button(answer_);
         if (button != nullptr) {
             button->click();

@@ -20,7 +20,6 @@ struct SeenBox {
     bool modal = false;
     bool topmost = false;
     QStringList buttonTexts;  // as shown, left to right
-    bool active = false;      // the application's active window when seen
 };
 
 // Waits (running the event loop) for the next message box to appear, records it and presses
