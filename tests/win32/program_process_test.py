@@ -72,15 +72,19 @@ def press(window, *keys):
     subprocess.run(['xdotool', 'key', '--delay', '80', *keys], check=True, timeout=60)
 
 
-def records(path):
-    return [dict(r) for r in dbfread.DBF(path, encoding='cp866', char_decode_errors='strict')]
+def records(path, encoding='cp866'):
+    """The code fields and unit names are in code page 866; the mapping tables in 1251."""
+    return [dict(r) for r in dbfread.DBF(path, encoding=encoding, char_decode_errors='strict')]
 
 
 def log_messages(path):
     """The messages of the log's entries, without their time stamps."""
     with open(path, 'rb') as f:
         data = f.read()
-    entries = [e for e in data.decode('cp1251').split('\r') if e]
+    # One carriage return ends an entry; a line feed inside a message is stored as CR LF.
+    entries = [e for e in re.split('\r(?!\n)', data.decode('cp1251')) if e]
+    for e in entries:
+        assert ' - ' in e, f'an entry without its time stamp: {e!r}'
     return [e.split(' - ', 1)[1] for e in entries]
 
 
@@ -160,14 +164,13 @@ class WindowsProgramTest(unittest.TestCase):
         self.assertGreater(len(windows_records), 10)
         self.assertEqual(windows_records, records(linux_out))
 
-        # The same entries, with the paths in each system's spelling.
-        def same_paths(messages, folder, data, separator):
-            return [m.replace(folder, '<program>').replace(data, '<data>')
-                    .replace(separator, '|') for m in messages]
-        self.assertEqual(
-            same_paths(log_messages(win.log()), windows_path(win.folder), windows_path(win.data),
-                       '\\'),
-            same_paths(log_messages(linux.log()), linux.folder, linux.data, '/'))
+        # The same entries, with the paths in each system's spelling: Windows-1251 from the
+        # wide command line there, the file system's UTF-8 bytes unchanged on Linux.
+        def same_paths(messages, data, separator):
+            return [m.replace(data, '<data>').replace(separator, '|') for m in messages]
+        linux_data = linux.data.encode('utf-8').decode('cp1251')
+        self.assertEqual(same_paths(log_messages(win.log()), windows_path(win.data), '\\'),
+                         same_paths(log_messages(linux.log()), linux_data, '/'))
 
     def test_log_bytes(self):
         win = self.program
@@ -177,10 +180,10 @@ class WindowsProgramTest(unittest.TestCase):
         with open(win.log(), 'rb') as f:
             data = f.read()
         self.assertTrue(data.endswith('Конвертация успешно закончена.\r'.encode('cp1251')))
-        self.assertNotIn(b'\n', data, 'one carriage return ends each entry')
+        self.assertNotIn(b'\n', data, 'one carriage return ends each entry, no line feed')
         # The Russian short date and long time of the user's locale: 09.12.2026 18:40:07.
         stamp = re.compile(rb'^\d\d\.\d\d\.\d{4} \d{1,2}:\d\d:\d\d - ')
-        for entry in data.split(b'\r')[:-1]:
+        for entry in re.split(rb'\r(?!\n)', data)[:-1]:
             self.assertRegex(entry, stamp)
 
     def test_second_copy_is_refused_while_the_first_asks(self):
@@ -235,15 +238,19 @@ class WindowsProgramTest(unittest.TestCase):
         self.assertEqual(len(rows), 2)
         self.assertEqual((rows[0]['TIP'], rows[0]['TABL'], rows[0]['POZ']), ('С', ' 0001', '   5'))
         self.assertEqual(rows[1]['KEI'].strip(), chosen)
-        self.assertAlmostEqual(rows[1]['C_1'], 128.40 * 2.5, places=4)
-        self.assertAlmostEqual(rows[1]['C_2'], 117.30 * 2.5, places=4)
+        # C_1 takes the record's last price, C_2 the one before it; the unit's are scaled.
+        self.assertAlmostEqual(rows[0]['C_1'], 55.00, places=4)
+        self.assertAlmostEqual(rows[0]['C_2'], 61.58, places=4)
+        self.assertAlmostEqual(rows[1]['C_1'], 117.30 * 2.5, places=4)
+        self.assertAlmostEqual(rows[1]['C_2'], 128.40 * 2.5, places=4)
 
         mapping = os.path.join(win.folder, 'Morvel', 'TKonvika')
-        codes = records(os.path.join(mapping, 'kodper.dbf'))
-        units_answered = records(os.path.join(mapping, 'edizper.dbf'))
-        self.assertEqual(len(codes), 1)
-        self.assertEqual(len(units_answered), 1)
-        self.assertEqual(units_answered[0]['KEI'].strip(), chosen)
+        codes = records(os.path.join(mapping, 'kodper.dbf'), 'cp1251')
+        units_answered = records(os.path.join(mapping, 'edizper.dbf'), 'cp1251')
+        self.assertEqual([(r['NAME_SP'].strip(), r['KOD_ORN'].strip()) for r in codes],
+                         [('Песок', 'С101-0001-5')])
+        self.assertEqual([(r['EDIZ_SP'].strip(), r['KEI_ORN'].strip(), r['K_PRIV'].strip())
+                          for r in units_answered], [('меш', chosen, '2.5')])
         for table in ('kodper', 'edizper'):
             tags = subprocess.run(['index_dump', os.path.join(mapping, table + '.mdx')],
                                   capture_output=True, text=True, check=True).stdout.split()
