@@ -20,7 +20,7 @@ as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 arch=${KONVIKA_WINDOWS_ARCH:-i686}
 case "$arch" in
   i686) build=build-win32 pe='PE32 executable' machine='Intel 80386' ;;
-  x86_64) build=build-win64 pe='PE32\+ executable' machine='x86-64' ;;
+  x86_64) build=build-win64 pe='PE32+ executable' machine='x86-64' ;;
   *) echo "KONVIKA_WINDOWS_ARCH is i686 or x86_64, not $arch"; exit 2 ;;
 esac
 triplet=$arch-w64-mingw32
@@ -58,10 +58,12 @@ cmake --build "$build" -j "$jobs" --target konvika gvread
 exe=$build/win32/konvika.exe
 dll=$build/DLL/gvread.dll
 # What an estimator's Windows needs: a 32-bit GUI program and DLL that import system DLLs only.
-file -b "$exe" | grep -q "^$pe (GUI) $machine" ||
-  { echo "$exe is not a $pe GUI program: $(file -b "$exe")"; exit 1; }
-file -b "$dll" | grep -q "^$pe (DLL) .*$machine" ||
-  { echo "$dll is not a $pe DLL: $(file -b "$dll")"; exit 1; }
+exe_type=$(file -b "$exe")
+dll_type=$(file -b "$dll")
+[[ "$exe_type" == "$pe (GUI) $machine"* ]] ||
+  { echo "$exe is not a $pe GUI program: $exe_type"; exit 1; }
+[[ "$dll_type" == "$pe (DLL) "*"$machine"* ]] ||
+  { echo "$dll is not a $pe DLL: $dll_type"; exit 1; }
 system_dlls='^(kernel32|user32|gdi32|comctl32|advapi32|msvcrt|shell32|ole32)\.dll$'
 for binary in "$exe" "$dll"; do
   foreign=$("$triplet-objdump" -p "$binary" | sed -n 's/^\s*DLL Name: //p' |
