@@ -54,6 +54,7 @@ press() {
 
 dialog=$(window_named 'Выбор соответствия')
 shot "$dialog" "$out/windows-dialog.png"
+# Move the dialog into the corner, clear of the progress window in the middle of the screen.
 on_display xdotool windowmove "$dialog" 0 0
 progress=$(window_named 'Цены Гарвена в ОРН \(Версия 1.0 от 20-10-2005\)')
 shot "$progress" "$out/windows-progress.png"

@@ -40,7 +40,7 @@ wine_session_start() {
     wine_runner=(runuser -u konvika-wine --)
   fi
   chmod 755 "$work"
-  exec 3< <(Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp 2>/dev/null)
+  exec 3< <(Xvfb -displayfd 1 -screen 0 1600x1200x24 -nolisten tcp 2>/dev/null)
   wine_xvfb_pid=$!
   local display
   read -r display <&3
