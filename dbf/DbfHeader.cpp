@@ -6,6 +6,7 @@
 #include "dbf/ByteOrder.h"
 #include "dbf/DbfFormat.h"
 #include "dbf/EngineMessages.h"
+#include "platform/LocalTime.h"
 #include "text/CodePages.h"
 
 namespace dbf {
@@ -175,12 +176,10 @@ std::string encodeDateAndCount(const TableHeader& h) {
 }
 
 void stampToday(TableHeader& h) {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    h.year = static_cast<std::uint8_t>(std::clamp(local.tm_year, 0, 255));
-    h.month = static_cast<std::uint8_t>(local.tm_mon + 1);
-    h.day = static_cast<std::uint8_t>(local.tm_mday);
+    const platform::LocalDateTime local = platform::currentLocalTime();
+    h.year = static_cast<std::uint8_t>(std::clamp(local.year - 1900, 0, 255));
+    h.month = static_cast<std::uint8_t>(local.month);
+    h.day = static_cast<std::uint8_t>(local.day);
 }
 
 }  // namespace dbf

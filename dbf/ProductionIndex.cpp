@@ -8,6 +8,7 @@
 #include "dbf/ByteOrder.h"
 #include "dbf/EngineMessages.h"
 #include "dbf/MdxFormat.h"
+#include "platform/LocalTime.h"
 #include "text/CodePages.h"
 
 namespace dbf {
@@ -26,12 +27,10 @@ int maxKeysFor(int itemLength) {
 int itemLengthFor(int keyLength) { return 4 + (keyLength + 3) / 4 * 4; }
 
 void stampDate(std::string& b, std::size_t at) {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    b[at] = static_cast<char>(std::clamp(local.tm_year, 0, 255));
-    b[at + 1] = static_cast<char>(local.tm_mon + 1);
-    b[at + 2] = static_cast<char>(local.tm_mday);
+    const platform::LocalDateTime local = platform::currentLocalTime();
+    b[at] = static_cast<char>(std::clamp(local.year - 1900, 0, 255));
+    b[at + 1] = static_cast<char>(local.month);
+    b[at + 2] = static_cast<char>(local.day);
 }
 
 std::string cString(const std::string& b, std::size_t at, std::size_t size) {

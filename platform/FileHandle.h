@@ -36,8 +36,6 @@ public:
     std::optional<std::uint64_t> size() const;
     bool truncate(std::uint64_t size);
     bool sync();
-    // Changes the share mode of the open handle; false when another opener prevents it.
-    bool changeShare(Share share);
     void close();
     bool isOpen() const { return native_ != kClosed; }
 

@@ -10,7 +10,10 @@ packages=(
   python3 python3-dbfread python3-dbf libdbd-xbase-perl
   qt6-translations-l10n
   locales xvfb xdotool x11-apps x11-utils openbox wmctrl imagemagick strace
+  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 zip file
 )
+# wine32 (the 32-bit Windows build's test runner) needs the i386 architecture; it is installed
+# by scripts/test-windows.sh, which says so plainly when it cannot be.
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 

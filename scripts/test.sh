@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds the normal (g++) and the sanitizer (clang, ASan + UBSan,
 # with the fuzz targets) configurations, and runs every test in both, then each fuzz target
-# for a bounded time. Exits non-zero when anything fails.
+# for a bounded time, the Windows build's tests under wine (scripts/test-windows.sh) and the
+# real Windows program under wine (scripts/test-windows-program.sh). Exits non-zero when
+# anything fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -14,15 +16,18 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKONVIKA_WERROR=
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
-echo "== the Windows program under wine =="
-scripts/test-windows-program.sh build
-
 echo "== sanitizer build =="
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKONVIKA_WERROR=ON \
   -DKONVIKA_SANITIZE=ON -DKONVIKA_FUZZ=ON -DKONVIKA_BENCH=OFF \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+echo "== Windows build under wine =="
+scripts/test-windows.sh
+
+echo "== the Windows program under wine =="
+scripts/test-windows-program.sh build
 
 if [ -x scripts/fuzz.sh ]; then
   echo "== fuzzing =="

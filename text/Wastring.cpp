@@ -36,10 +36,16 @@ std::size_t decimalPrefixLength(const std::string& s) {
     return i;
 }
 
+#ifdef _WIN32
+// Nothing in the Windows program changes the C runtime's locale, which stays the classic one.
+long double classicStrtold(const char* text) { return std::strtold(text, nullptr); }
+#else
 locale_t classicLocale() {
     static const locale_t c = ::newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
     return c;
 }
+long double classicStrtold(const char* text) { return ::strtold_l(text, nullptr, classicLocale()); }
+#endif
 
 }  // namespace
 
@@ -84,7 +90,7 @@ long double WString::TextToNumber(std::string s) const {
     const std::size_t length = decimalPrefixLength(s);
     if (length == 0) return 0.0L;
     const std::string number = s.substr(0, length);
-    const long double value = ::strtold_l(number.c_str(), nullptr, classicLocale());
+    const long double value = classicStrtold(number.c_str());
     if (!std::isfinite(static_cast<double>(value))) return 0.0L;
     return value;
 }

@@ -4,10 +4,12 @@
 // Every user holds its own instance; the operations keep no state between calls.
 #include <string>
 
+#include "platform/Files.h"
+
 namespace text {
 
 // Separator that completes a folder path on this platform.
-inline constexpr char kFolderSeparator = '/';
+inline constexpr char kFolderSeparator = platform::kPathSeparator;
 
 class WString {
 public:

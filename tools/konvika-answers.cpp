@@ -43,8 +43,8 @@ int main(int argc, char** argv) {
     const std::string root = argv[1];
     try {
         WDbfFile dbf;
-        MappingTables tables(platform::joinPath(root, "Morvel/TKonvika/kodper.dbf"),
-                             platform::joinPath(root, "Morvel/TKonvika/edizper.dbf"), dbf,
+        MappingTables tables(platform::joinPath(root, {"Morvel", "TKonvika", "kodper.dbf"}),
+                             platform::joinPath(root, {"Morvel", "TKonvika", "edizper.dbf"}), dbf,
                              "TKonvika");
         if (!tables.OpenMappingTables()) return 1;
         for (const CodeAnswer& answer : kCodes) {

@@ -107,8 +107,8 @@ int main(int argc, char** argv) {
     }
     const std::string root = argv[1];
     try {
-        writePriceTemplate(platform::joinPath(root, kTemplatePath));
-        const std::string units = platform::joinPath(root, kUnitsFolder);
+        writePriceTemplate(platform::joinPath(root, {"Morvel", "Shablon", "Resurs", "cenashab.dbf"}));
+        const std::string units = platform::joinPath(root, {"sample", "units"});
         writeUnitsTable(platform::joinPath(units, "Ei1.dbf"), kEi1Units);
         writeUnitsTable(platform::joinPath(units, "Ei2.dbf"), kEi2Units);
     } catch (const std::exception& error) {

@@ -104,8 +104,6 @@ bool FileHandle::truncate(std::uint64_t newSize) {
 
 bool FileHandle::sync() { return ::fdatasync(native_) == 0; }
 
-bool FileHandle::changeShare(Share share) { return ::flock(native_, lockOperation(share)) == 0; }
-
 void FileHandle::close() {
     if (native_ >= 0) {
         ::close(native_);

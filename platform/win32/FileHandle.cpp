@@ -136,17 +136,6 @@ bool FileHandle::truncate(std::uint64_t newSize) {
 
 bool FileHandle::sync() { return ::FlushFileBuffers(toHandle(native_)) != FALSE; }
 
-bool FileHandle::changeShare(Share share) {
-    // A share mode belongs to the open, so the file is opened anew with the new mode; that
-    // fails while another opener holds what the new mode refuses, and then the old open stays.
-    const HANDLE reopened = ::ReOpenFile(toHandle(native_), GENERIC_READ | GENERIC_WRITE,
-                                         shareMode(share), 0);
-    if (reopened == INVALID_HANDLE_VALUE) return false;
-    ::CloseHandle(toHandle(native_));
-    native_ = reinterpret_cast<std::intptr_t>(reopened);
-    return true;
-}
-
 void FileHandle::close() {
     if (native_ != kClosed) {
         ::CloseHandle(toHandle(native_));

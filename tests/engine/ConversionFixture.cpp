@@ -6,6 +6,7 @@
 #include "dbf/Table.h"
 #include "engine/Tkonvika.h"
 #include "platform/Files.h"
+#include "reader/Tspdll.h"
 #include "tests/support/ProgramTables.h"
 #include "text/CodePages.h"
 
@@ -18,7 +19,7 @@ std::string scriptedReaderLibrary() { return SCRIPTED_READER_LIBRARY_PATH; }
 
 ProgramFolder::ProgramFolder(const std::string& readerLibrary) {
     platform::createDirectories(path("DLL"));
-    if (!platform::copyFile(readerLibrary, path("DLL/gvread.so")))
+    if (!platform::copyFile(readerLibrary, TSPDLL::LibraryPathIn(temp_.path())))
         throw std::runtime_error("cannot install the reader library " + readerLibrary);
     createEmptyTable(path("Morvel/Shablon/Resurs/cenashab.dbf"), testing_support::priceTableFields());
     platform::createDirectories(path("out"));

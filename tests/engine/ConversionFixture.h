@@ -2,6 +2,7 @@
 // What the converter's tests need around a real conversion: a program folder in a temporary
 // folder (reader library, template, units table, source files), scripted answers for the
 // correspondence dialog, a recording progress window, and readers for the log and the output.
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <utility>
@@ -9,6 +10,7 @@
 
 #include "engine/ConversionUi.h"
 #include "engine/Tkonvika.h"
+#include "platform/Files.h"
 #include "tests/support/TempFolder.h"
 
 namespace engine_testing {
@@ -23,7 +25,17 @@ public:
     explicit ProgramFolder(const std::string& readerLibrary = developmentReaderLibrary());
 
     const std::string& root() const { return temp_.path(); }
-    std::string path(const std::string& relative) const { return temp_.file(relative); }
+    // A path below the program folder, written with "/" between its pieces in the tests and
+    // joined with the platform's separator.
+    std::string path(const std::string& relative) const {
+        std::string joined = temp_.path();
+        for (std::size_t start = 0; start <= relative.size();) {
+            const auto end = std::min(relative.find('/', start), relative.size());
+            joined = platform::joinPath(joined, relative.substr(start, end - start));
+            start = end + 1;
+        }
+        return joined;
+    }
     std::string unitsFolder() const { return path("units"); }
     std::string outputPath() const { return path("out/price.dbf"); }
     std::string logPath() const { return path("Morvel/TKonvika.log"); }

@@ -184,6 +184,8 @@ TEST_F(Resolution, WithoutADialogUnknownRecordsAreRejected) {
     EXPECT_TRUE(codeRows().empty());
 }
 
+// python3-dbfread cannot run inside wine; the Windows test script reads Windows-written tables.
+#ifndef _WIN32
 TEST_F(Resolution, OutputReadsBackWithAnIndependentReader) {
     dialogs.answers = {ok("", "2", "0.001")};
     ASSERT_TRUE(convert({{"4@123-4567-01@Бетон@м3@@12,5@250", "4@123-4567@Бетон@кг@@@250"}}));
@@ -200,5 +202,6 @@ TEST_F(Resolution, OutputReadsBackWithAnIndependentReader) {
               "'С'|'   123'|' 4567'|'  01'|'1'|250.0|12.5|None|None\n"
               "'С'|'   123'|' 4567'|''|'2'|0.25|None|None|None\n");
 }
+#endif
 
 }  // namespace

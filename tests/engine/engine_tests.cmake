@@ -12,3 +12,16 @@ add_dependencies(engine_tests gvread scripted_gvread)
 target_compile_definitions(engine_tests PRIVATE
   GVREAD_LIBRARY_PATH="$<TARGET_FILE:gvread>"
   SCRIPTED_READER_LIBRARY_PATH="$<TARGET_FILE:scripted_gvread>")
+
+# Windows: a conversion ended with TerminateProcess keeps what it stored (the fork-based
+# reliability tests are Linux only).
+if(WIN32)
+  konvika_test(engine_windows_tests
+    SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/win32/TerminatedConversionTest.cpp
+            ${CMAKE_CURRENT_SOURCE_DIR}/ConversionFixture.cpp
+    DEPENDS konvika_engine konvika_test_support)
+  add_dependencies(engine_windows_tests gvread scripted_gvread)
+  target_compile_definitions(engine_windows_tests PRIVATE
+    GVREAD_LIBRARY_PATH="$<TARGET_FILE:gvread>"
+    SCRIPTED_READER_LIBRARY_PATH="$<TARGET_FILE:scripted_gvread>")
+endif()

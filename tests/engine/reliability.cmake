@@ -2,7 +2,8 @@
 # input, each fault in a child process so that limits and lost permissions stay there.
 file(GLOB reliability_test_sources CONFIGURE_DEPENDS
   ${CMAKE_CURRENT_SOURCE_DIR}/reliability/*.cpp)
-if(reliability_test_sources AND TARGET engine_tests)
+# fork, rlimit and seccomp: Linux only.
+if(reliability_test_sources AND TARGET engine_tests AND NOT WIN32)
   konvika_test(reliability_tests
     SOURCES ${reliability_test_sources} ${CMAKE_CURRENT_SOURCE_DIR}/ConversionFixture.cpp
     DEPENDS konvika_engine konvika_test_support)

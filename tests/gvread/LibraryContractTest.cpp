@@ -1,11 +1,15 @@
 // The development reader library as the converter meets it: loaded through the binding from
-// a program folder, called through its C entry points in the converter's order.
+// a program folder (named in Cyrillic, with blanks), called through its C entry points in the
+// converter's order. On 32-bit Windows the same contract holds for the library built __stdcall,
+// exported under plain and under decorated names: the binding calls either convention.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "platform/Files.h"
+#include "platform/SharedLibrary.h"
 #include "reader/Tspdll.h"
 #include "tests/support/TempFolder.h"
 #include "text/CodePages.h"
@@ -15,12 +19,17 @@ using testing_support::writeFileBytes;
 
 namespace {
 
-class GvreadLibrary : public ::testing::Test {
+// Name and file of each build of the development library: pairs of texts.
+const char* const kVariants[] = {GVREAD_VARIANTS};
+constexpr std::size_t kVariantCount = sizeof kVariants / sizeof kVariants[0] / 2;
+
+class GvreadLibrary : public ::testing::TestWithParam<std::size_t> {
 protected:
     GvreadLibrary() {
-        std::filesystem::create_directories(program_.path() + "/DLL");
-        std::filesystem::copy_file(GVREAD_LIBRARY, program_.path() + "/DLL/gvread.so");
-        binding_ = std::make_unique<TSPDLL>(program_.path());
+        const std::string library = TSPDLL::LibraryPathIn(folder_);
+        EXPECT_TRUE(platform::createDirectories(platform::folderOf(library)));
+        EXPECT_TRUE(platform::copyFile(kVariants[2 * GetParam() + 1], library));
+        binding_ = std::make_unique<TSPDLL>(folder_);
     }
 
     std::string writeSource(const std::string& name, const std::string& bytes) {
@@ -28,14 +37,15 @@ protected:
         return data_.file(name);
     }
 
-    TempFolder program_;
+    TempFolder programRoot_;
+    const std::string folder_ = platform::joinPath(programRoot_.path(), "Программа Морвел 1.0"_w);
     TempFolder data_;
     std::unique_ptr<TSPDLL> binding_;
 };
 
 }  // namespace
 
-TEST_F(GvreadLibrary, ConverterCallingOrderOverTablesOfThreeNoneAndTwo) {
+TEST_P(GvreadLibrary, ConverterCallingOrderOverTablesOfThreeNoneAndTwo) {
     TSPDLL& gv = *binding_;
     const std::string path = writeSource(
         "p.txt",
@@ -64,7 +74,7 @@ TEST_F(GvreadLibrary, ConverterCallingOrderOverTablesOfThreeNoneAndTwo) {
     EXPECT_EQ(gv.gvClose(), GV_OK);
 }
 
-TEST_F(GvreadLibrary, EveryErrorCodeThroughTheEntryPoints) {
+TEST_P(GvreadLibrary, EveryErrorCodeThroughTheEntryPoints) {
     TSPDLL& gv = *binding_;
     // 3: out of order.
     EXPECT_EQ(gv.gvClose(), GV_ERROR_NOT_OPEN);
@@ -97,7 +107,7 @@ TEST_F(GvreadLibrary, EveryErrorCodeThroughTheEntryPoints) {
     EXPECT_EQ(gv.gvClose(), GV_ERROR_NOT_OPEN);
 }
 
-TEST_F(GvreadLibrary, EntryPointsTheConverterNeverCalls) {
+TEST_P(GvreadLibrary, EntryPointsTheConverterNeverCalls) {
     TSPDLL& gv = *binding_;
     EXPECT_EQ(std::string(gv.gvGetTech()),
               "gvread 1.0: development reader of GARVENA 1 source price files");
@@ -119,11 +129,30 @@ TEST_F(GvreadLibrary, EntryPointsTheConverterNeverCalls) {
     EXPECT_EQ(gv.gvGetTable(first), nullptr);
 }
 
-TEST_F(GvreadLibrary, FreedLibraryForgetsItsOpenFile) {
+TEST_P(GvreadLibrary, FreedLibraryForgetsItsOpenFile) {
     ASSERT_EQ(binding_->gvOpen(writeSource("ok.txt", "GARVENA 1\n#TABLE a\n").c_str()), GV_OK);
     ASSERT_EQ(binding_->gvGetCountT(), 1);
     binding_.reset();
-    binding_ = std::make_unique<TSPDLL>(program_.path());
+    binding_ = std::make_unique<TSPDLL>(folder_);
     EXPECT_EQ(binding_->gvGetCountT(), 0);
     EXPECT_EQ(binding_->gvClose(), GV_ERROR_NOT_OPEN);
+}
+
+INSTANTIATE_TEST_SUITE_P(Builds, GvreadLibrary, ::testing::Range<std::size_t>(0, kVariantCount),
+                         [](const auto& build) { return std::string(kVariants[2 * build.param]); });
+
+TEST(GvreadBuilds, DecoratedStdcallBuildHasNoPlainNames) {
+    // The binding found its entry points under the decorated names alone.
+    for (std::size_t i = 0; i < kVariantCount; ++i) {
+        if (std::string(kVariants[2 * i]) != "stdcall_decorated") continue;
+        platform::SharedLibrary library;
+        int code = 0;
+        std::string text;
+        ASSERT_TRUE(library.load(kVariants[2 * i + 1], code, text)) << text;
+        EXPECT_EQ(library.symbol("gvOpen"), nullptr);
+        EXPECT_NE(library.symbol("_gvOpen@4"), nullptr);
+        EXPECT_NE(library.symbol("_gvGetCountT@0"), nullptr);
+        return;
+    }
+    if (sizeof(void*) == 4 && platform::kPathSeparator == '\\') FAIL() << "no decorated build";
 }

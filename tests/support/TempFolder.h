@@ -12,7 +12,8 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
 
     const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
+    // `name` below the folder, joined with the system's separator.
+    std::string file(const std::string& name) const;
 
 private:
     std::string path_;

@@ -112,14 +112,14 @@ TEST(WEdIzm, ChoosesTheTableByBaseAndFolder) {
         for (const char* name : c.filesInFirst) writeFileBytes(first.file(name), "x");
 
         std::string firstDir = first.path();
-        if (c.firstDir == FirstDir::TrailingSeparator) firstDir += "/";
+        if (c.firstDir == FirstDir::TrailingSeparator) firstDir += platform::kPathSeparator;
         if (c.firstDir == FirstDir::Empty) firstDir.clear();
 
         const std::string expected =
             c.expectedPlace == Place::First
                 ? (c.firstDir == FirstDir::Empty ? std::string(c.expectedName)
                                                  : first.file(c.expectedName))
-                : second.path() + "/DOP/" + c.expectedName;
+                : platform::joinPath(second.path(), {"DOP", c.expectedName});
 
         ScopedCurrentFolder inFirst(first.path());
         EXPECT_EQ(WEdIzm(c.baseCode, firstDir, second.path()).GetFileName(), expected);
@@ -129,20 +129,20 @@ TEST(WEdIzm, ChoosesTheTableByBaseAndFolder) {
 TEST(WEdIzm, SecondFolderWithTrailingSeparatorGivesTheSamePath) {
     TempFolder first;
     TempFolder second;
-    EXPECT_EQ(WEdIzm("MG419", first.path(), second.path() + "/").GetFileName(),
-              second.path() + "/DOP/Ei2.dbf");
+    EXPECT_EQ(WEdIzm("MG419", first.path(), second.path() + platform::kPathSeparator).GetFileName(),
+              platform::joinPath(second.path(), {"DOP", "Ei2.dbf"}));
 }
 
 TEST(WEdIzm, EmptySecondFolderGivesTheBareSparePath) {
     TempFolder first;
-    EXPECT_EQ(WEdIzm("MG420", first.path(), "").GetFileName(), "DOP/Ei1.dbf");
+    EXPECT_EQ(WEdIzm("MG420", first.path(), "").GetFileName(), platform::joinPath("DOP", "Ei1.dbf"));
 }
 
 TEST(WEdIzm, SpareTableIsNotCheckedEvenWhenItExists) {
     TempFolder first;
     TempFolder second;
-    ASSERT_TRUE(platform::createDirectories(second.path() + "/DOP"));
-    writeFileBytes(second.path() + "/DOP/Ei2.dbf", "x");
+    ASSERT_TRUE(platform::createDirectories(platform::joinPath(second.path(), "DOP")));
+    writeFileBytes(platform::joinPath(second.path(), {"DOP", "Ei2.dbf"}), "x");
     writeFileBytes(first.file("Ei2.dbf"), "x");
     // The first folder wins whenever it holds the table.
     EXPECT_EQ(WEdIzm("MG419", first.path(), second.path()).GetFileName(), first.file("Ei2.dbf"));
@@ -153,7 +153,7 @@ TEST(WEdIzm, AFolderNamedLikeTheTableIsNotTheTable) {
     TempFolder second;
     ASSERT_TRUE(platform::createDirectories(first.file("Ei1.dbf")));
     EXPECT_EQ(WEdIzm("MG420", first.path(), second.path()).GetFileName(),
-              second.path() + "/DOP/Ei1.dbf");
+              platform::joinPath(second.path(), {"DOP", "Ei1.dbf"}));
 }
 
 TEST(WEdIzm, KeepsTheThreeTextsInTheOrderGiven) {
