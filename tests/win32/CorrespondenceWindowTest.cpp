@@ -85,6 +85,7 @@ struct Question {
 }  // namespace
 
 TEST(CorrespondenceWindow, LayoutAsTheFormWasDrawn) {
+    KONVIKA_REQUIRE_WINDOWS();
     Question q(engine::kAskUnit);
     const HWND window = q.dialog->handle();
     EXPECT_EQ(textUtf8(window), "Выбор соответствия");
@@ -146,6 +147,7 @@ TEST(CorrespondenceWindow, LayoutAsTheFormWasDrawn) {
 }
 
 TEST(CorrespondenceWindow, UnitQuestionStartsOnTheSourceUnitAndEnterAcceptsIt) {
+    KONVIKA_REQUIRE_WINDOWS();
     Question q(engine::kAskUnit);
     std::vector<std::string> rowsShown;
     bool focusOnSearch = false;
@@ -189,6 +191,7 @@ TEST(CorrespondenceWindow, UnitQuestionStartsOnTheSourceUnitAndEnterAcceptsIt) {
 }
 
 TEST(CorrespondenceWindow, TabReachesEveryControlWithoutChangingTheChosenUnit) {
+    KONVIKA_REQUIRE_WINDOWS();
     Question q(engine::kAskUnit);
     const std::vector<int> expected{W::kSearchId, W::kListId,    W::kKPrivId,
                                     W::kOkId,     W::kNextId,    W::kSkipSbornikId,
@@ -214,6 +217,7 @@ TEST(CorrespondenceWindow, TabReachesEveryControlWithoutChangingTheChosenUnit) {
 }
 
 TEST(CorrespondenceWindow, CtrlAInABoxSelectsItsText) {
+    KONVIKA_REQUIRE_WINDOWS();
     Question q(engine::kAskUnit);
     const int result = q.run({
         [&] {
@@ -245,6 +249,7 @@ TEST(CorrespondenceWindow, CtrlAInABoxSelectsItsText) {
 }
 
 TEST(CorrespondenceWindow, PastedTextPassesTheCoefficientFilter) {
+    KONVIKA_REQUIRE_WINDOWS();
     Question q(engine::kAskUnit);
     const int result = q.run({
         [&] {
@@ -270,6 +275,7 @@ TEST(CorrespondenceWindow, PastedTextPassesTheCoefficientFilter) {
 }
 
 TEST(CorrespondenceWindow, ArrowInTheListChoosesTheNextUnitAndEnterThereAccepts) {
+    KONVIKA_REQUIRE_WINDOWS();
     Question q(engine::kAskUnit);
     const int result = q.run({
         [&] { postKey(q.c(W::kSearchId), VK_TAB); },
@@ -285,6 +291,7 @@ TEST(CorrespondenceWindow, ArrowInTheListChoosesTheNextUnitAndEnterThereAccepts)
 }
 
 TEST(CorrespondenceWindow, SearchMovesToTheNearestNameAsTheUserTypes) {
+    KONVIKA_REQUIRE_WINDOWS();
     Question q(engine::kAskUnit);
     std::vector<std::string> chosen;
     const int result = q.run({
@@ -312,6 +319,7 @@ TEST(CorrespondenceWindow, SearchMovesToTheNearestNameAsTheUserTypes) {
 }
 
 TEST(CorrespondenceWindow, CoefficientBoxTakesOnlyWhatMakesANumber) {
+    KONVIKA_REQUIRE_WINDOWS();
     Question q(engine::kAskUnit);
     const int result = q.run({
         [&] {
@@ -332,6 +340,7 @@ TEST(CorrespondenceWindow, CoefficientBoxTakesOnlyWhatMakesANumber) {
 }
 
 TEST(CorrespondenceWindow, CodeQuestionRefusesTheUnchangedCodeAndAcceptsATypedOne) {
+    KONVIKA_REQUIRE_WINDOWS();
     Question q(engine::kAskCode);
     const int result = q.run({
         [&] {
@@ -363,6 +372,7 @@ TEST(CorrespondenceWindow, CodeQuestionRefusesTheUnchangedCodeAndAcceptsATypedOn
 }
 
 TEST(CorrespondenceWindow, EscapeSkipsWithoutAnyCheckEvenWithAnEmptyCode) {
+    KONVIKA_REQUIRE_WINDOWS();
     Question q(engine::kAskCode);
     const int result = q.run({
         [&] { SetWindowTextW(q.c(W::kKodORNId), L""); },
@@ -375,6 +385,7 @@ TEST(CorrespondenceWindow, EscapeSkipsWithoutAnyCheckEvenWithAnEmptyCode) {
 }
 
 TEST(CorrespondenceWindow, CloseBoxAsksNoKeepsTheDialogThenSkipCollection) {
+    KONVIKA_REQUIRE_WINDOWS();
     Question q(engine::kAskUnit);
     q.desktop.queueAnswer(Answer::No);
     const int result = q.run({
@@ -394,6 +405,7 @@ TEST(CorrespondenceWindow, CloseBoxAsksNoKeepsTheDialogThenSkipCollection) {
 }
 
 TEST(CorrespondenceWindow, CancelButtonYesEndsWithCancel) {
+    KONVIKA_REQUIRE_WINDOWS();
     Question q(engine::kAskUnit);
     q.desktop.queueAnswer(Answer::Yes);
     const int result =
@@ -404,6 +416,7 @@ TEST(CorrespondenceWindow, CancelButtonYesEndsWithCancel) {
 }
 
 TEST(CorrespondenceWindow, HelpDoesNothingAndDoubleClickAccepts) {
+    KONVIKA_REQUIRE_WINDOWS();
     Question q(engine::kAskUnit);
     const int result = q.run({
         [&] { SendMessageW(q.c(W::kHelpId), BM_CLICK, 0, 0); },
@@ -425,6 +438,7 @@ TEST(CorrespondenceWindow, HelpDoesNothingAndDoubleClickAccepts) {
 }
 
 TEST(CorrespondenceWindow, MissingUnitsTableAsksToCancelTheConversion) {
+    KONVIKA_REQUIRE_WINDOWS();
     Question q(engine::kAskUnit, Question::Table::Missing);
     q.desktop.queueAnswer(Answer::Yes);
     const int result = q.run({});

@@ -44,6 +44,7 @@ struct Window {
 }  // namespace
 
 TEST(ProgressWindow, LayoutAsTheWindowIsDrawn) {
+    KONVIKA_REQUIRE_WINDOWS();
     Window w;
     const HWND window = w.window->handle();
     ASSERT_NE(window, nullptr);
@@ -80,6 +81,7 @@ TEST(ProgressWindow, LayoutAsTheWindowIsDrawn) {
 }
 
 TEST(ProgressWindow, ConversionRunsOnceAfterShowingAndTheWindowEnds) {
+    KONVIKA_REQUIRE_WINDOWS();
     RecordingDesktop desktop;
     Window w;
     std::vector<int> barPositions;
@@ -104,6 +106,7 @@ TEST(ProgressWindow, ConversionRunsOnceAfterShowingAndTheWindowEnds) {
 }
 
 TEST(ProgressWindow, WrongParameterCountEndsSilently) {
+    KONVIKA_REQUIRE_WINDOWS();
     RecordingDesktop desktop;
     Window w(3, "MG419?src?out?u2?");
     w.runUntilEnd();
@@ -113,6 +116,7 @@ TEST(ProgressWindow, WrongParameterCountEndsSilently) {
 }
 
 TEST(ProgressWindow, CancelButtonAsksAndYesStopsAtTheNextTable) {
+    KONVIKA_REQUIRE_WINDOWS();
     RecordingDesktop desktop;
     desktop.queueAnswer(Answer::Yes);
     Window w(5);
@@ -130,6 +134,7 @@ TEST(ProgressWindow, CancelButtonAsksAndYesStopsAtTheNextTable) {
 }
 
 TEST(ProgressWindow, EscapeAsksTheSameQuestionAndNoGoesOn) {
+    KONVIKA_REQUIRE_WINDOWS();
     RecordingDesktop desktop;
     desktop.queueAnswer(Answer::No);
     Window w(4);
@@ -145,6 +150,7 @@ TEST(ProgressWindow, EscapeAsksTheSameQuestionAndNoGoesOn) {
 }
 
 TEST(ProgressWindow, CloseBoxYesHidesTheWindowAndEndsWhenConvertReturns) {
+    KONVIKA_REQUIRE_WINDOWS();
     RecordingDesktop desktop;
     desktop.queueAnswer(Answer::Yes);
     Window w(5);
@@ -163,6 +169,7 @@ TEST(ProgressWindow, CloseBoxYesHidesTheWindowAndEndsWhenConvertReturns) {
 }
 
 TEST(ProgressWindow, CloseBoxNoKeepsTheWindowAndTheConversion) {
+    KONVIKA_REQUIRE_WINDOWS();
     RecordingDesktop desktop;
     desktop.queueAnswer(Answer::No);
     Window w(3);
@@ -178,6 +185,7 @@ TEST(ProgressWindow, CloseBoxNoKeepsTheWindowAndTheConversion) {
 }
 
 TEST(ProgressWindow, BarStaysFullBeyondItsRange) {
+    KONVIKA_REQUIRE_WINDOWS();
     // The converter sets the bar to the index of the table about to be read.
     Window w(120);
     int position = -1;

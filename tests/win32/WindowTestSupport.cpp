@@ -15,6 +15,17 @@ std::map<UINT_PTR, TimedSteps*>& running() {
 
 }  // namespace
 
+bool windowsCanBeCreated() {
+    static const bool possible = [] {
+        HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                     GetModuleHandleW(nullptr), nullptr);
+        if (probe == nullptr) return false;
+        DestroyWindow(probe);
+        return true;
+    }();
+    return possible;
+}
+
 Place placeInParent(HWND control) {
     RECT rect{};
     GetWindowRect(control, &rect);

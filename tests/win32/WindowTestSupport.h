@@ -15,6 +15,14 @@ struct Place {
     bool operator==(const Place&) const = default;
 };
 
+// True when this session can create windows. Without a display (the GUI-free test run under
+// wine) it cannot; the window tests then skip, saying where they run: under Xvfb, from
+// scripts/test-windows-program.sh.
+bool windowsCanBeCreated();
+#define KONVIKA_REQUIRE_WINDOWS()                                                              \
+    if (!testing_support::windowsCanBeCreated())                                               \
+    GTEST_SKIP() << "no display: these windows are tested by scripts/test-windows-program.sh"
+
 Place placeInParent(HWND control);
 Place clientSize(HWND window);
 std::string textUtf8(HWND window);
