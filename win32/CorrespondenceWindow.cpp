@@ -1,14 +1,13 @@
 #include "win32/CorrespondenceWindow.h"
 
-
 #include <array>
 #include <exception>
 #include <stdexcept>
 
 #include "dialog/AnswerChecks.h"
+#include "platform/win32/WideText.h"
 #include "win32/ExceptionReport.h"
 #include "win32/MessageLoop.h"
-#include "platform/win32/WideText.h"
 
 namespace win32 {
 namespace {

@@ -1,16 +1,15 @@
 #include "win32/ProgramEntry.h"
 
-
 #include <exception>
 
 #include "app/ApplicationTitle.h"
 #include "app/SecondCopy.h"
 #include "platform/Desktop.h"
+#include "platform/win32/WideText.h"
 #include "win32/CorrespondenceWindow.h"
 #include "win32/ExceptionReport.h"
 #include "win32/MessageLoop.h"
 #include "win32/ProgressWindow.h"
-#include "platform/win32/WideText.h"
 
 namespace win32 {
 

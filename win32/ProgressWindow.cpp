@@ -1,15 +1,14 @@
 #include "win32/ProgressWindow.h"
 
-
 #include <algorithm>
 #include <array>
 #include <exception>
 #include <stdexcept>
 
 #include "app/ApplicationTitle.h"
+#include "platform/win32/WideText.h"
 #include "win32/ExceptionReport.h"
 #include "win32/MessageLoop.h"
-#include "platform/win32/WideText.h"
 
 namespace win32 {
 namespace {
@@ -23,16 +22,16 @@ constexpr int kBarMaximum = 100;
 // so its inside is 394 × 16.
 constexpr DWORD kLabelStyle = SS_LEFT | SS_NOPREFIX;
 constexpr std::array kControls{
-    ControlSpec{ProgressWindow::kLabelId, L"STATIC",
-                L"\u0418\u0434\u0435\u0442 \u043a\u043e\u043d\u0432\u0435\u0440\u0442\u0430\u0446"
-                L"\u0438\u044f \u0444\u0430\u0439\u043b\u0430. \u0416\u0434\u0438\u0442\u0435...",
-                16, 8, 364, 25, kLabelStyle, 0},
+    ControlSpec{ProgressWindow::kLabelId, L"STATIC", L"Идет конвертация файла. Ждите...", 16, 8,
+                364, 25, kLabelStyle, 0},
     ControlSpec{ProgressWindow::kProgressId, PROGRESS_CLASSW, L"", 8, 35, 396, 18, 0,
                 WS_EX_STATICEDGE},
-    ControlSpec{ProgressWindow::kCancelId, L"BUTTON",
-                L"Отменить", 135, 64, 145, 28,
+    ControlSpec{ProgressWindow::kCancelId, L"BUTTON", L"Отменить", 135, 64, 145, 28,
                 WS_TABSTOP | BS_PUSHBUTTON, 0},
 };
+
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_CONTROLPARENT;
 
 HBRUSH tealBrush() {
     static const HBRUSH brush = CreateSolidBrush(ProgressWindow::kTeal);
@@ -53,13 +52,6 @@ void ProgressWindow::registerClass(HINSTANCE instance) {
     windowClass.lpszClassName = kClassName;
     registered = RegisterClassExW(&windowClass) != 0;
 }
-
-namespace {
-
-constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-constexpr DWORD kExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_CONTROLPARENT;
-
-}  // namespace
 
 ProgressWindow::ProgressWindow(std::unique_ptr<app::Converter> converter)
     : FSession(std::move(converter)) {

@@ -1,6 +1,5 @@
 #include "win32/UnitsListView.h"
 
-
 #include "dialog/CorrespondenceQuestion.h"
 #include "platform/win32/WideText.h"
 
