@@ -125,7 +125,7 @@ windows_folder="Z:$(echo "$program_folder" | tr '/' '\\')"
 check_failed=0
 in_wine tools/konvika-tables.exe "$windows_folder" || check_failed=1
 in_wine tools/konvika-answers.exe "$windows_folder" || check_failed=1
-python3 - "$program_folder" <<'EOF' || check_failed=1
+/usr/bin/python3 - "$program_folder" <<'EOF' || check_failed=1
 import os, sys, dbfread
 root = sys.argv[1]
 expected = {
@@ -147,11 +147,12 @@ EOF
 # Every tag of each production index holds one key per record of its table.
 for table in kodper edizper; do
   dbf=$program_folder/Morvel/TKonvika/$table.dbf
-  records=$(python3 -c 'import sys, dbfread; print(len(dbfread.DBF(sys.argv[1], load=True).records))' "$dbf")
+  records=$(/usr/bin/python3 -c 'import sys, dbfread; print(len(dbfread.DBF(sys.argv[1], load=True).records))' "$dbf") ||
+    { echo "python3-dbfread cannot read $dbf"; check_failed=1; continue; }
   tags=$(index_dump "${dbf%.dbf}.mdx" 2>&1) || { echo "index_dump failed on $table.mdx: $tags"; check_failed=1; continue; }
   [ -n "$tags" ] || { echo "$table.mdx has no tags"; check_failed=1; }
   for tag in $tags; do
-    keys=$(index_dump "${dbf%.dbf}.mdx" "$tag" | grep -c .) || true
+    keys=$(index_dump "${dbf%.dbf}.mdx" "$tag" | grep -c .) || keys=0
     echo "  $table.mdx tag $tag: $keys keys for $records records"
     [ "$keys" -eq "$records" ] || check_failed=1
   done

@@ -89,8 +89,9 @@ TEST(WString, PadRightNeverShortens) {
 
 TEST(WString, AddBackslashCompletesAFolderOnce) {
     const WString s;
-    EXPECT_EQ(s.AddBackslash("/data"), "/data/");
-    EXPECT_EQ(s.AddBackslash("/data/"), "/data/");
+    const std::string folder = std::string("data") + text::kFolderSeparator;
+    EXPECT_EQ(s.AddBackslash("data"), folder);
+    EXPECT_EQ(s.AddBackslash(folder), folder);
     EXPECT_EQ(s.AddBackslash(""), "");
 }
 

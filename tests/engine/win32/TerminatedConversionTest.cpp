@@ -3,8 +3,6 @@
 // code mapping table, and the table opens and reads back.
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -15,8 +13,11 @@
 #include "tests/engine/ConversionFixture.h"
 #include "tests/support/RecordingDesktop.h"
 #include "tests/support/TempFolder.h"
-#include "tests/support/win32/HelperProcess.h"
 #include "text/CodePages.h"
+
+// After the engine's headers: windows.h makes CreateDialog a macro.
+#include "tests/support/win32/HelperProcess.h"
+#undef CreateDialog
 
 using engine_testing::DialogAnswer;
 using engine_testing::ProgramFolder;
