@@ -13,10 +13,6 @@
 
 namespace app {
 
-std::string AlreadyRunningMessage() {
-    return "Программа перевода цен из формата Гарвена в ОРН уже запущена!"_w;
-}
-
 void ReportException(const std::string& message) {
     ShowStopMessage(ApplicationTitle(), ExceptionReportText(message));
 }
@@ -30,7 +26,7 @@ int RunProgram(const platform::InstanceGuard& guard, const std::string& commandL
         // Above every window, the first copy's always-on-top ones included, and active: the
         // user must see why nothing else happens.
         platform::showError(ApplicationTitle(), AlreadyRunningMessage(), true);
-        return 1;
+        return kSecondCopyExitStatus;
     }
     // The program ends when the window says so. Qt would otherwise end it when the last
     // ordinary window closes, and the tool window does not count: closing the first

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/Converter.h"
+#include "app/SecondCopy.h"
 #include "platform/InstanceGuard.h"
 
 namespace app {
@@ -20,10 +21,5 @@ int RunProgram(const platform::InstanceGuard& guard, const std::string& commandL
 
 // The standard exception report: a stop box titled with the application's title.
 void ReportException(const std::string& message);
-
-// The message of a second copy.
-std::string AlreadyRunningMessage();
-
-inline constexpr const char* kInstanceGuardName = "Konvika";
 
 }  // namespace app

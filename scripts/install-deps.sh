@@ -10,7 +10,7 @@ packages=(
   python3 python3-dbfread python3-dbf libdbd-xbase-perl fpc fp-units-db
   qt6-translations-l10n
   locales xvfb xdotool x11-apps x11-utils openbox wmctrl imagemagick strace
-  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
+  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 zip file
 )
 # wine32 (the 32-bit Windows build's test runner) needs the i386 architecture; it is installed
 # by scripts/test-windows.sh, which says so plainly when it cannot be.

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds the normal (g++) and the sanitizer (clang, ASan + UBSan,
 # with the fuzz targets) configurations, and runs every test in both, then each fuzz target
-# for a bounded time, and the Windows build under wine (scripts/test-windows.sh). Exits
-# non-zero when anything fails.
+# for a bounded time, the Windows build's tests under wine (scripts/test-windows.sh) and the
+# real Windows program under wine (scripts/test-windows-program.sh). Exits non-zero when
+# anything fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -24,6 +25,9 @@ ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan --output-on-failure -j "
 
 echo "== Windows build under wine =="
 scripts/test-windows.sh
+
+echo "== the Windows program under wine =="
+scripts/test-windows-program.sh build
 
 if [ -x scripts/fuzz.sh ]; then
   echo "== fuzzing =="
