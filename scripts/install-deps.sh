@@ -11,6 +11,7 @@ packages=(
   qt6-translations-l10n
   locales xvfb xdotool x11-apps x11-utils openbox wmctrl imagemagick strace
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 zip file
+  g++-multilib qemu-user-static
 )
 # wine32 (the 32-bit Windows build's test runner) needs the i386 architecture; it is installed
 # by scripts/test-windows.sh, which says so plainly when it cannot be.
