@@ -54,7 +54,8 @@ TEST(TerminatedConversionHelper, DISABLED_ConvertsUntilTheThirdQuestion) {
     dialogs.programFolder = folder.root();
     dialogs.answers = {DialogAnswer{engine::kModalOk, false, "С101-0001-5", "", ""},
                        DialogAnswer{engine::kModalOk, false, "С101-0001-6", "", ""}};
-    TKonvika converter(folder.root());
+    TLogFile log;
+    TKonvika converter(folder.root(), log);
     converter.SetDialogFactory(&dialogs);
     converter.Convert("40",
                       folder.writeSource("prices.txt", {{"4@12-34@Кладка стен@м3@@1@2",
