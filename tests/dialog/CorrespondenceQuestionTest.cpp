@@ -9,6 +9,7 @@
 #include "dbf/Table.h"
 #include "dialog/CorrespondenceQuestion.h"
 #include "engine/ConversionUi.h"
+#include "platform/Files.h"
 #include "tests/dialog/UnitsTableFixture.h"
 #include "tests/support/RecordingDesktop.h"
 #include "tests/support/TempFolder.h"
@@ -274,7 +275,8 @@ TEST(CorrespondenceQuestion, MissingUnitsTableFailsAndNothingCanBeAccepted) {
     EXPECT_EQ(q.Activate(), CorrespondenceQuestion::Activation::Failed);
     ASSERT_EQ(asked.desktop.messages.size(), 1u);
     EXPECT_EQ(asked.desktop.textsUtf8()[0],
-              "Файл:" + asked.second.path() + "/DOP/Ei1.dbf\nне найден!");
+              "Файл:" + platform::joinPath(asked.second.path(), {"DOP", "Ei1.dbf"}) +
+                  "\nне найден!");
     EXPECT_EQ(asked.desktop.cursors.back(), platform::CursorShape::Arrow);
     EXPECT_FALSE(q.Filled());
     EXPECT_FALSE(q.UnitEnabled());
