@@ -24,7 +24,9 @@ for p in "${packages[@]}"; do
 done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
-  as_root apt-get update -qq
+  # An index that fails to download (a mirror in the middle of a sync) leaves the older one in
+  # use; the install below says plainly if a package is then missing.
+  as_root apt-get update -qq || echo "apt-get update reported errors; installing from the lists at hand"
   as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
 

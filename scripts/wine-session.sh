@@ -13,9 +13,17 @@ wine_session_install() {
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   if [ ${#missing[@]} -gt 0 ]; then
-    wine_session_as_root apt-get update -qq
+    wine_session_as_root apt-get update -qq || true
     wine_session_as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
       "${missing[@]}" >/dev/null
+  fi
+  arch=i686
+  if ! scripts/runs-32bit.sh; then
+    echo "NOTE: this machine cannot run 32-bit x86 programs (its kernel has no 32-bit support),"
+    echo "      so the 32-bit konvika.exe cannot run here; a 64-bit build of the same program"
+    echo "      runs under wine64."
+    arch=x86_64
+    return 0
   fi
   if [ ! -x /usr/lib/wine/wine ]; then
     dpkg --print-foreign-architectures | grep -qx i386 ||
@@ -24,7 +32,6 @@ wine_session_install() {
     wine_session_as_root env DEBIAN_FRONTEND=noninteractive \
       apt-get install -y -qq wine32:i386 >/dev/null || true
   fi
-  arch=i686
   if [ ! -x /usr/lib/wine/wine ]; then
     echo "NOTE: 32-bit wine (wine32:i386) could not be installed on this machine, so the 32-bit"
     echo "      konvika.exe cannot run here; a 64-bit build of the same program runs under wine64."
