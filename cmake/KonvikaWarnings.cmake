@@ -8,7 +8,7 @@ endfunction()
 
 # A static library of one layer: every .cpp of the folder, headers found from the project root.
 function(konvika_layer name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS;LABELS" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${ARG_DEPENDS})
@@ -17,7 +17,7 @@ endfunction()
 
 # One GoogleTest executable for a test folder, registered test by test with CTest.
 function(konvika_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gmock GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
@@ -28,7 +28,10 @@ function(konvika_test name)
     set_tests_properties(${name} PROPERTIES ENVIRONMENT
       "KONVIKA_SOURCE_DIR=${PROJECT_SOURCE_DIR};KONVIKA_BINARY_DIR=${PROJECT_BINARY_DIR}")
   else()
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-      PROPERTIES ENVIRONMENT "KONVIKA_SOURCE_DIR=${PROJECT_SOURCE_DIR};KONVIKA_BINARY_DIR=${PROJECT_BINARY_DIR}")
+    if(ARG_LABELS)
+      gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${ARG_LABELS}")
+    else()
+      gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+    endif()
   endif()
 endfunction()

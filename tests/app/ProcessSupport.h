@@ -54,10 +54,12 @@ private:
     bool installed_ = false;
 };
 
-// A child process with its own environment; killed if the test leaves it running.
+// A child process with its own environment; killed if the test leaves it running. Its error
+// output is kept in a file, so that a failing test can show what the program said.
 class Process {
 public:
-    Process(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv) {
+    Process(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv)
+        : errors_(std::make_unique<TempFolder>()) {
         // A variable given here replaces the inherited one: with both, the child would read
         // whichever comes first (the test command itself runs with QT_QPA_PLATFORM set).
         auto nameOf = [](const std::string& entry) { return entry.substr(0, entry.find('=')); };
@@ -77,7 +79,8 @@ public:
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 2, errorsPath().c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), envp.data()) != 0) {
             pid_ = -1;
         }
@@ -90,6 +93,8 @@ public:
         }
     }
     bool started() const { return pid_ > 0; }
+    // What the process has written to its error output so far.
+    std::string errorOutput() const { return readFileBytes(errorsPath()); }
     pid_t pid() const { return pid_; }
     bool running() {
         if (finished_) return false;
@@ -111,6 +116,9 @@ public:
     }
 
 private:
+    std::string errorsPath() const { return errors_->file("stderr.txt"); }
+
+    std::unique_ptr<TempFolder> errors_;
     pid_t pid_ = -1;
     bool finished_ = false;
     int status_ = -1;

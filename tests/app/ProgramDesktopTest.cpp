@@ -108,12 +108,12 @@ TEST_P(ProgramDesktop, SecondCopysMessageIsAboveEveryWindowAndActive) {
     Process first({p.program(), commandLine(p, "4R", source, p.file("out.dbf"))},
                   run.env(display.name()));
     const std::string dialog = display.waitForWindow(first, "Выбор соответствия");
-    ASSERT_FALSE(dialog.empty());
+    ASSERT_FALSE(dialog.empty()) << first.errorOutput();
 
     Process second({p.program(), commandLine(p, "4R", source, p.file("other.dbf"))},
                    run.env(display.name()));
     const std::string box = display.waitForWindow(second, "konvika");
-    ASSERT_FALSE(box.empty());
+    ASSERT_FALSE(box.empty()) << second.errorOutput();
     const std::vector<unsigned long> stacking = stackingBottomToTop(display, managed());
     ASSERT_FALSE(stacking.empty());
     EXPECT_EQ(stacking.back(), idOf(box)) << "the message is the topmost window";
@@ -139,12 +139,14 @@ TEST_P(ProgramDesktop, TabFromTheGridKeepsTheUnitAndCtrlAReplacesTheCoefficient)
     Process program({p.program(), commandLine(p, "4R", source, out)}, run.env(display.name()));
     // The time to the first question: a figure for the record, not a limit.
     std::string dialog;
-    for (int i = 0; i < 1000 && dialog.empty(); ++i) {
+    const auto deadline = started + std::chrono::seconds(60);
+    while (dialog.empty() && program.running() && std::chrono::steady_clock::now() < deadline) {
         dialog = firstLine(display.xdotool("search --all --onlyvisible --pid " +
                                            std::to_string(program.pid()) +
                                            " --name '^Выбор соответствия$'"));
     }
-    ASSERT_FALSE(dialog.empty());
+    ASSERT_FALSE(dialog.empty()) << "program running: " << program.running()
+                                 << "\nits error output:\n" << program.errorOutput();
     const auto shownMs = std::chrono::duration_cast<std::chrono::milliseconds>(
                              std::chrono::steady_clock::now() - started)
                              .count();

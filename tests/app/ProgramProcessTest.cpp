@@ -77,13 +77,13 @@ TEST(ProgramProcess, SecondCopyIsRefusedWhileTheFirstAsksAndTheFirstGoesOn) {
     const std::string out = p.file("out.dbf");
     Process first({p.program(), commandLine(p, "4R", source, out)}, run.env(display.name()));
     const std::string dialog = display.waitForWindow(first, "Выбор соответствия");
-    ASSERT_FALSE(dialog.empty());
+    ASSERT_FALSE(dialog.empty()) << first.errorOutput();
 
     Process second({p.program(), commandLine(p, "4R", source, p.file("other.dbf"))},
                    run.env(display.name()));
     // Its message box is captioned with the program file's name; OK ends it with status 1.
     const std::string box = display.waitForWindow(second, "konvika");
-    ASSERT_FALSE(box.empty());
+    ASSERT_FALSE(box.empty()) << second.errorOutput();
     display.key(box, "Return");
     EXPECT_EQ(second.wait(), 1);
     EXPECT_FALSE(platform::fileExists(p.file("other.dbf")));
@@ -112,7 +112,7 @@ TEST(ProgramProcess, AnsweredCodeIsRememberedForTheNextRun) {
         Process first({p.program(), commandLine(p, "4R", source, p.file("a.dbf"))},
                       run.env(display.name()));
         const std::string dialog = display.waitForWindow(first, "Выбор соответствия");
-        ASSERT_FALSE(dialog.empty());
+        ASSERT_FALSE(dialog.empty()) << first.errorOutput();
         // Keep the type letter of the code in the focused box, retype the rest, accept with
         // Enter (ASCII keys only: a Cyrillic key needs a keymap change that can race).
         display.key(dialog, "Home Right shift+End 1 0 1 minus 0 0 0 1 minus 5 Return");
@@ -144,7 +144,7 @@ TEST(ProgramProcess, MissingReaderLibraryIsReportedAndNothingIsWritten) {
     // The standard exception report, titled with the application's title: the window was never
     // built, so that is still the program file's name.
     const std::string box = display.waitForWindow(program, "konvika");
-    ASSERT_FALSE(box.empty());
+    ASSERT_FALSE(box.empty()) << program.errorOutput();
     EXPECT_TRUE(display.xdotool("search --all --onlyvisible --name '^Цены Гарвена'").empty())
         << "no progress window";
     display.key(box, "Return");
@@ -163,7 +163,7 @@ TEST(ProgramProcess, MissingSourceFileIsReportedOverTheProgressWindow) {
                     run.env(display.name()));
     // The converter's message is captioned with its own name; OK, and the window closes.
     const std::string box = display.waitForWindow(program, "TKonvika");
-    ASSERT_FALSE(box.empty());
+    ASSERT_FALSE(box.empty()) << program.errorOutput();
     EXPECT_FALSE(display.xdotool("search --all --onlyvisible --pid " +
                                  std::to_string(program.pid()) + " --name '^Цены Гарвена'")
                      .empty())
