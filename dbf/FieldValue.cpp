@@ -11,18 +11,6 @@ namespace {
 
 bool isNumeric(char type) { return type == 'N' || type == 'F'; }
 
-// Adds one to a string of decimal digits; true when it carried out of the first digit.
-bool incrementDigits(std::string& digits) {
-    for (std::size_t i = digits.size(); i-- > 0;) {
-        if (digits[i] != '9') {
-            ++digits[i];
-            return false;
-        }
-        digits[i] = '0';
-    }
-    return true;
-}
-
 }  // namespace
 
 std::string readFieldText(const FieldDef& field, const char* bytes) {
@@ -43,76 +31,95 @@ bool formatNumber(const std::string& value, int width, int decimals, std::string
     return true;
 }
 
-// The numeric text of formatNumber without the blanks in front; false as there.
-bool numberText(const std::string& value, int width, int decimals, std::string& text) {
+bool numberText(std::string_view value, int width, int decimals, std::string& text) {
+    char digits[kMaxNumberText];
+    const std::size_t length = writeNumberText(value, width, decimals, digits);
+    if (length == kNotANumber) return false;
+    text.assign(digits, length);
+    return true;
+}
+
+std::size_t writeNumberText(std::string_view value, int width, int decimals, char* out) {
     std::size_t i = 0;
     const std::size_t n = value.size();
     while (i < n && value[i] == ' ') ++i;
     bool negative = false;
     if (i < n && (value[i] == '-' || value[i] == '+')) negative = value[i++] == '-';
-    std::string whole, fraction;
-    const auto digitsFrom = [&value, &i, n](std::string& digits) {
-        const std::size_t start = i;
-        while (i < n && value[i] >= '0' && value[i] <= '9') ++i;
-        digits.assign(value, start, i - start);
-    };
-    digitsFrom(whole);
+    const std::size_t wholeStart = i;
+    while (i < n && value[i] >= '0' && value[i] <= '9') ++i;
+    std::string_view whole = value.substr(wholeStart, i - wholeStart);
+    std::string_view fraction;
     if (i < n && value[i] == '.') {
-        ++i;
-        digitsFrom(fraction);
+        const std::size_t fractionStart = ++i;
+        while (i < n && value[i] >= '0' && value[i] <= '9') ++i;
+        fraction = value.substr(fractionStart, i - fractionStart);
     }
     while (i < n && value[i] == ' ') ++i;
-    if (i != n || (whole.empty() && fraction.empty())) return false;
+    if (i != n || (whole.empty() && fraction.empty())) return kNotANumber;
+    while (!whole.empty() && whole.front() == '0') whole.remove_prefix(1);
 
-    // Round half away from zero to the field's decimals, in decimal digits (no binary drift).
-    const auto keep = static_cast<std::size_t>(decimals);
-    bool roundUp = fraction.size() > keep && fraction[keep] >= '5';
-    fraction.resize(keep, '0');
-    if (roundUp) {
-        if (incrementDigits(fraction) || keep == 0) {
-            if (whole.empty()) whole.assign(1, '0');
-            if (incrementDigits(whole)) whole.insert(whole.begin(), '1');
+    const auto keep = static_cast<std::size_t>(decimals < 0 ? 0 : decimals);
+    const auto room = static_cast<std::size_t>(width < 0 ? 0 : width);
+    // Longer than the field before any rounding: it cannot fit (and the buffer stays small).
+    if (whole.size() > room || keep > room || room + 2 > kMaxNumberText) return kNotANumber;
+
+    // The digits of the number at the field's decimals, after one spare digit for a carry:
+    // rounding half away from zero in decimal digits, with no binary drift.
+    char digits[kMaxNumberText * 2];
+    std::size_t count = 0;
+    digits[count++] = '0';
+    for (char c : whole) digits[count++] = c;
+    for (std::size_t k = 0; k < keep; ++k) digits[count++] = k < fraction.size() ? fraction[k] : '0';
+    if (fraction.size() > keep && fraction[keep] >= '5') {
+        for (std::size_t k = count; k-- > 0;) {
+            if (digits[k] != '9') {
+                ++digits[k];
+                break;
+            }
+            digits[k] = '0';
         }
     }
-    const auto firstNonZero = whole.find_first_not_of('0');
-    if (firstNonZero == std::string::npos)
-        whole.assign(1, '0');
-    else
-        whole.erase(0, firstNonZero);
-    const bool zero = whole == "0" && fraction.find_first_not_of('0') == std::string::npos;
-    text.clear();
-    if (negative && !zero) text += '-';
-    text += whole;
+    const std::size_t wholeEnd = count - keep;
+    std::size_t first = 0;
+    while (first + 1 < wholeEnd && digits[first] == '0') ++first;
+    bool zero = true;
+    for (std::size_t k = first; k < count && zero; ++k) zero = digits[k] == '0';
+
+    const std::size_t length = (negative && !zero ? 1 : 0) + (wholeEnd - first) + (keep > 0 ? keep + 1 : 0);
+    if (length > room) return kNotANumber;
+    char* at = out;
+    if (negative && !zero) *at++ = '-';
+    for (std::size_t k = first; k < wholeEnd; ++k) *at++ = digits[k];
     if (keep > 0) {
-        text += '.';
-        text += fraction;
+        *at++ = '.';
+        for (std::size_t k = wholeEnd; k < count; ++k) *at++ = digits[k];
     }
-    return text.size() <= static_cast<std::size_t>(width);
+    return length;
 }
 
 namespace {
 
 // Dates are YYYYMMDD or blank, logicals one of T, F, Y, N, ? or blank: anything else would make
 // the table unreadable for other dBASE programs.
-bool acceptable(const FieldDef& field, const std::string& value) {
-    const bool blank = value.find_first_not_of(' ') == std::string::npos;
+bool acceptable(const FieldDef& field, std::string_view value) {
+    if (field.type != 'D' && field.type != 'L') return true;
+    const bool blank = value.find_first_not_of(' ') == std::string_view::npos;
+    if (blank) return true;
     if (field.type == 'D') {
-        if (blank) return true;
-        if (value.size() != 8 || value.find_first_not_of("0123456789") != std::string::npos) return false;
-        const int month = std::stoi(value.substr(4, 2)), day = std::stoi(value.substr(6, 2));
+        if (value.size() != 8 || value.find_first_not_of("0123456789") != std::string_view::npos) return false;
+        const auto twoDigits = [value](std::size_t at) { return (value[at] - '0') * 10 + (value[at + 1] - '0'); };
+        const int month = twoDigits(4), day = twoDigits(6);
         return month >= 1 && month <= 12 && day >= 1 && day <= 31;
     }
-    if (field.type == 'L')
-        return blank || (value.size() == 1 && value[0] != '\0' && std::strchr("TtFfYyNn?", value[0]) != nullptr);
-    return true;
+    return value.size() == 1 && value[0] != '\0' && std::strchr("TtFfYyNn?", value[0]) != nullptr;
 }
 
 }  // namespace
 
-void writeFieldText(const FieldDef& field, const std::string& value, char* bytes, const std::string& path) {
+void writeFieldText(const FieldDef& field, std::string_view value, char* bytes, const std::string& path) {
     const auto width = static_cast<std::size_t>(field.width);
     if (!acceptable(field, value))
-        raise("Значение \""_w + value + "\" не подходит для поля \""_w + field.name + "\" типа " +
+        raise("Значение \""_w + std::string(value) + "\" не подходит для поля \""_w + field.name + "\" типа " +
                   std::string(1, field.type) + ".",
               path);
     if (!isNumeric(field.type)) {
@@ -121,19 +128,20 @@ void writeFieldText(const FieldDef& field, const std::string& value, char* bytes
         std::memset(bytes + n, ' ', width - n);
         return;
     }
-    if (value.find_first_not_of(' ') == std::string::npos) {
+    if (value.find_first_not_of(' ') == std::string_view::npos) {
         std::memset(bytes, ' ', width);
         return;
     }
-    std::string text;
-    if (!numberText(value, field.width, field.decimals, text))
-        raise("Значение \""_w + value + "\" не подходит для числового поля \""_w + field.name + "\" (" +
+    char text[kMaxNumberText];
+    const std::size_t length = writeNumberText(value, field.width, field.decimals, text);
+    if (length == kNotANumber)
+        raise("Значение \""_w + std::string(value) + "\" не подходит для числового поля \""_w + field.name + "\" (" +
                   std::to_string(field.width) + "," + std::to_string(field.decimals) + ").",
               path);
     // Right-aligned straight into the record.
-    const std::size_t blanks = width - text.size();
+    const std::size_t blanks = width - length;
     std::memset(bytes, ' ', blanks);
-    std::memcpy(bytes + blanks, text.data(), text.size());
+    std::memcpy(bytes + blanks, text, length);
 }
 
 }  // namespace dbf

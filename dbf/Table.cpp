@@ -258,7 +258,14 @@ std::string Table::fieldText(const std::string& name) const {
 }
 
 void Table::setFieldText(const std::string& name, const std::string& value) {
-    const std::size_t i = impl_->fieldIndex(name);
+    setFieldText(impl_->fieldIndex(name), value);
+}
+
+std::size_t Table::fieldIndex(const std::string& name) const { return impl_->fieldIndex(name); }
+
+void Table::setFieldText(std::size_t i, std::string_view value) {
+    if (!impl_->open || i >= impl_->open->header().fields.size())
+        raise("В таблице нет поля номер "_w + std::to_string(i + 1) + ".", impl_->tablePath());
     OpenTable& t = *impl_->open;
     std::string* buffer = nullptr;
     if (t.mode == Mode::Append) buffer = &t.edit;

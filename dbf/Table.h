@@ -24,6 +24,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace dbf {
@@ -101,6 +102,9 @@ public:
     std::string fieldText(const std::string& name) const;
     void setFieldText(const std::string& name, const std::string& value);
     const std::vector<FieldDef>& fields() const;
+    // --- fields by position: for writers that post many records, the name looked up once ---
+    std::size_t fieldIndex(const std::string& name) const;  // into fields(); unknown raises
+    void setFieldText(std::size_t index, std::string_view value);
 
     // --- appending ---
     void append();  // a new blank record buffer; setFieldText() fills it

@@ -14,25 +14,45 @@ PriceTableWriter::~PriceTableWriter() {
     }
 }
 
-bool PriceTableWriter::Open(const std::string& path) { return FDbf.OpenTable(FPriceTable, path, true); }
+bool PriceTableWriter::Open(const std::string& path) {
+    FFieldsFound = false;
+    return FDbf.OpenTable(FPriceTable, path, true);
+}
 
-void PriceTableWriter::Close() { FDbf.CloseTable(FPriceTable); }
+void PriceTableWriter::Close() {
+    FFieldsFound = false;
+    FDbf.CloseTable(FPriceTable);
+}
+
+void PriceTableWriter::FindFields() {
+    using namespace price_table;
+    const char* const names[kFieldSlots] = {kTypeField,     kCollectionField, kTableField,
+                                            kPositionField, kUnitCodeField,   kPrice1Field,
+                                            kPrice2Field,   kBlankPrice1Field, kBlankPrice2Field};
+    for (int slot = 0; slot < kFieldSlots; ++slot) FField[slot] = FPriceTable->fieldIndex(names[slot]);
+    FFieldsFound = true;
+}
 
 void PriceTableWriter::Write(const PriceRecord& record) {
     using namespace price_table;
     try {
         if (!FPriceTable) throw std::logic_error("the output price table is not open");
+        if (!FFieldsFound) FindFields();
         dbf::Table& table = *FPriceTable;
         table.append();
-        table.setFieldText(kTypeField, record.TIP);
-        table.setFieldText(kCollectionField, record.SBOR);
-        table.setFieldText(kTableField, record.TABL);
-        table.setFieldText(kPositionField, record.POZ);
-        table.setFieldText(kUnitCodeField, record.KEI);
-        table.setFieldText(kPrice1Field, record.C_1);
-        table.setFieldText(kPrice2Field, record.C_2);
-        table.setFieldText(kBlankPrice1Field, record.C1);
-        table.setFieldText(kBlankPrice2Field, record.C2);
+        // A new record is blank: an empty value has nothing to write.
+        const auto set = [&](FieldSlot slot, const std::string& value) {
+            if (!value.empty()) table.setFieldText(FField[slot], value);
+        };
+        set(kTip, record.TIP);
+        set(kSbor, record.SBOR);
+        set(kTabl, record.TABL);
+        set(kPoz, record.POZ);
+        set(kKei, record.KEI);
+        set(kPrice1, record.C_1);
+        set(kPrice2, record.C_2);
+        set(kBlank1, record.C1);
+        set(kBlank2, record.C2);
         table.post();
     } catch (...) {
         // The half-built record must not be posted by a later write or the closing.

@@ -74,15 +74,11 @@ std::string RecordParser::GetField(const std::string& record, char separator, in
     return {};
 }
 
-bool RecordParser::ReformatSourceCode(std::string& code) {
-    if (code.empty()) return false;
-    // A code that starts with a letter (С, Х, З, Э, C, X among them) already has its form.
-    if (!text::isDigit(code.front())) return false;
+namespace {
 
-    const std::size_t dash = code.find('-');
-    if (dash == 2 || dash == 3) code.erase(dash, 1);  // the dash at position 3 or 4
-
-    const std::string_view u(code);
+// A numeric code whose dash at position 3 or 4 is gone, rebuilt into head-mid or
+// head-mid-tail and appended to `out`; false, with nothing appended, when it is too short.
+bool appendRebuilt(std::string_view u, std::string& out) {
     std::string_view tail;
     std::size_t n = u.size();
     const std::size_t tailDash = u.find('-');
@@ -105,15 +101,31 @@ bool RecordParser::ReformatSourceCode(std::string& code) {
         mid = characters(number, 4, 7);
         if (tailDash == std::string::npos || tailDash < 5) tail = characters(number, 8, 13);
     }
-    std::string rebuilt;
-    rebuilt.reserve(head.size() + mid.size() + tail.size() + 2);
-    rebuilt += head;
-    rebuilt += '-';
-    rebuilt += mid;
+    out += head;
+    out += '-';
+    out += mid;
     if (!tail.empty()) {
-        rebuilt += '-';
-        rebuilt += tail;
+        out += '-';
+        out += tail;
     }
+    return true;
+}
+
+// Drops the dash at position 3 or 4 of a code that starts with a digit; false for a code that
+// starts otherwise (a letter: С, Х, З, Э, C, X among them), which has its form already.
+bool dropHeadDash(std::string& code) {
+    if (code.empty() || !text::isDigit(code.front())) return false;
+    const std::size_t dash = code.find('-');
+    if (dash == 2 || dash == 3) code.erase(dash, 1);
+    return true;
+}
+
+}  // namespace
+
+bool RecordParser::ReformatSourceCode(std::string& code) {
+    if (!dropHeadDash(code)) return false;
+    std::string rebuilt;
+    if (!appendRebuilt(code, rebuilt)) return false;
     code = std::move(rebuilt);
     return true;
 }
@@ -132,18 +144,13 @@ bool RecordParser::Parse(const std::string& record, char separator, SourceRecord
         start = at + 1;
     }
     if (!fields[1].empty()) {
-        std::string source(fields[1]);
-        ReformatSourceCode(source);
         const std::optional<int> type = integerValue(fields[0]);
         if (!type) return false;
         // A type without a letter gives the code alone; looking it up must not grow the map.
         const auto letter = FTypeLetters.find(*type);
-        if (letter != FTypeLetters.end()) {
-            out.code = letter->second;
-            out.code += source;
-        } else {
-            out.code = std::move(source);
-        }
+        if (letter != FTypeLetters.end()) out.code = letter->second;
+        FCodeRoom.assign(fields[1]);
+        if (!dropHeadDash(FCodeRoom) || !appendRebuilt(FCodeRoom, out.code)) out.code += FCodeRoom;
     }
     out.name.assign(fields[2]);
     out.unit.assign(fields[3]);

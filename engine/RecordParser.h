@@ -34,6 +34,7 @@ public:
 private:
     CMapArray<int, std::string> FTypeLetters;
     text::WString FStr;
+    mutable std::string FCodeRoom;  // the code field while it is rebuilt, kept between records
 };
 
 }  // namespace engine

@@ -3,8 +3,21 @@
 #include <memory>
 
 #include "text/CodePages.h"
+#include "text/TextRules.h"
 
 namespace engine {
+namespace {
+
+// The text without blanks and control characters around it: the text itself when it has none
+// (the usual case, with no copy), otherwise its trimmed copy in `room`.
+const std::string& trimmedIn(const std::string& text, std::string& room) {
+    const std::string_view inner = text::trimmedView(text);
+    if (inner.size() == text.size()) return text;
+    room.assign(inner);
+    return room;
+}
+
+}  // namespace
 
 RecordResolver::RecordResolver(MappingTables& mapping) : FMapping(mapping) {}
 
@@ -55,9 +68,9 @@ int RecordResolver::AskUser(int mode, const std::string& message, const SourceRe
 
 Resolution RecordResolver::Resolve(const SourceRecord& source, PriceRecord& out) {
     const char letter = BaseLetter();
-    FGetKod.ParseKod(text::trimmed(source.code), letter, out.TIP, out.SBOR, out.TABL, out.POZ);
-    const bool codeOk = FGetKod.CheckKodParts(text::trimmed(out.TIP), text::trimmed(out.SBOR),
-                                              text::trimmed(out.TABL), text::trimmed(out.POZ),
+    FGetKod.ParseKod(trimmedIn(source.code, FTrimmed[0]), letter, out.TIP, out.SBOR, out.TABL, out.POZ);
+    const bool codeOk = FGetKod.CheckKodParts(trimmedIn(out.TIP, FTrimmed[1]), trimmedIn(out.SBOR, FTrimmed[2]),
+                                              trimmedIn(out.TABL, FTrimmed[3]), trimmedIn(out.POZ, FTrimmed[4]),
                                               letter);
     const bool unitOk = FStdEdIzm.GetKeyByName(source.unit, out.KEI);
     out.C_1 = source.price1;

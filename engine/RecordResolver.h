@@ -54,6 +54,8 @@ private:
     std::string FBaseCode;
     std::string FSecondUnitsDir;
     std::string FFirstUnitsDir;
+    // Room for the trimmed texts of one record, kept between records (they seldom need it).
+    std::string FTrimmed[5];
     CorrespondenceDialogFactory* FDialogs = nullptr;
 };
 

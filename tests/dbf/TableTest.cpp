@@ -137,6 +137,13 @@ TEST(Table, NumericAssignmentFormatsRightAlignedWithDecimals) {
         {5, 0, "-", nullptr},           {5, 0, ".", nullptr},
         {6, 3, "1.9995", " 2.000"},     {5, 0, "", "     "},
         {5, 0, "   ", "     "},
+        // Carries through every digit, into a new one where the field has room for it.
+        {7, 2, "999.995", "1000.00"},   {6, 2, "999.995", nullptr},
+        {5, 1, "-9.96", "-10.0"},       {4, 1, "-9.96", nullptr},
+        {2, 0, "0009.5", "10"},
+        {1, 0, "000000000000000000000000001", "1"},
+        {3, 0, "-0.4", "  0"},          {6, 4, ".99995", "1.0000"},
+        {20, 6, "-12345678901.1234565", " -12345678901.123457"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.value) + " in N(" + std::to_string(c.width) + "," +

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -50,6 +51,34 @@ TEST(PriceTableWriter, PostedRecordsReadBackByAnIndependentReader) {
     // Character values without trailing blanks; an empty price leaves the numeric field blank.
     EXPECT_EQ(dump.records[0], (Row{"\x91", "   101", " 0001", "    5", "3", "250.25", "", "", ""}));
     EXPECT_EQ(dump.records[1], (Row{"\x91", "   101", " 0001", "   17", "3", "0.001", "1000.0", "", ""}));
+}
+
+TEST(PriceTableWriter, EachTableIsWrittenByItsOwnFieldPositions) {
+    // A template of another make may order its fields differently: the positions found for one
+    // table must not be used for the next.
+    TempFolder folder;
+    const std::string first = folder.file("first.dbf"), second = folder.file("second.dbf");
+    std::vector<dbf::FieldDef> fields = engine::price_table::templateFields();
+    testing_support::createEmptyTable(first, fields);
+    std::reverse(fields.begin(), fields.end());
+    testing_support::createEmptyTable(second, fields);
+    {
+        WDbfFile dbf;
+        engine::PriceTableWriter writer(dbf);
+        for (const std::string& path : {first, second}) {
+            ASSERT_TRUE(writer.Open(path));
+            writer.Write(record("    5", "250.25", "7"));
+            writer.Close();
+        }
+    }
+    using Row = std::vector<std::string>;
+    const Row inOrder{"\x91", "   101", " 0001", "    5", "3", "250.25", "7.0", "", ""};
+    const auto one = readWithDbfread(first), two = readWithDbfread(second);
+    ASSERT_TRUE(one.ok && two.ok) << one.error << two.error;
+    ASSERT_EQ(one.records.size(), 1u);
+    ASSERT_EQ(two.records.size(), 1u);
+    EXPECT_EQ(one.records[0], inOrder);
+    EXPECT_EQ(two.records[0], Row(inOrder.rbegin(), inOrder.rend()));
 }
 
 TEST(PriceTableWriter, FailedWriteThrowsAndPostsNothing) {
