@@ -41,8 +41,10 @@ micro units/units_bench
 micro engine/mapping_bench
 micro dbf/append_bench
 
-echo "== end to end: $records records in $tables tables"
-"$build/bench/engine/bench_convert" "$records" "$tables" | tee "$out/convert.txt"
+echo "== end to end: $records records in $tables tables (in the bench, then the program as a process)"
+program_option=()
+[ -x "$build/app/konvika" ] && program_option=(--program "$build/app/konvika")
+"$build/bench/engine/bench_convert" "$records" "$tables" "${program_option[@]}" | tee "$out/convert.txt"
 echo "== memory: $((records / 10)) records in $((tables / 10 > 0 ? tables / 10 : 1)) tables of the same size"
 "$build/bench/engine/bench_convert" $((records / 10)) $((tables / 10 > 0 ? tables / 10 : 1)) --convert-only \
   | tee "$out/convert-small.txt"
@@ -61,6 +63,18 @@ for n in $strace_small $strace_records; do
     "$build/bench/engine/bench_convert" $n 10 --convert-only --no-check --root "$out/strace-$n" >/dev/null
 done
 cat "$out/strace-output-$strace_records.txt"
+
+# Instructions of the program's own work per record (user space only: the kernel's part of a
+# post is the physical pattern's), counted by callgrind over the record loop alone.
+if command -v valgrind >/dev/null && command -v callgrind_annotate >/dev/null; then
+  echo "== instructions per record (callgrind, $strace_small records in 10 tables)"
+  valgrind --tool=callgrind --callgrind-out-file="$out/callgrind.out" \
+    --toggle-collect='TKonvika::ProcessTable*' \
+    "$build/bench/engine/bench_convert" $strace_small 10 --convert-only --no-check >/dev/null 2>&1
+  callgrind_annotate --inclusive=yes --threshold=100 "$out/callgrind.out" >"$out/callgrind.txt" 2>/dev/null
+else
+  echo "== instructions per record: valgrind is not installed"
+fi
 
 if [ -x "$build/bench/app/startup_bench" ]; then
   echo "== start-up"
@@ -121,6 +135,9 @@ info(f'physical pattern, {records:,} records (write + pwrite each)', f"{big.get(
 info(f'Convert, {records:,} records in {records // 10000 or 1} tables', f"{big.get('convert_seconds', 0):.3f} s ({records / big.get('convert_seconds', 1):,.0f} records/s)")
 at_most('Convert / physical pattern (wall time)', big.get('ratio'), 1.5, '×')
 at_most('Convert / physical pattern (processor time)', big.get('cpu_ratio'), 1.5, '×')
+if 'program_seconds' in big:
+    info(f'the program as a process, {records:,} records', f"{big['program_seconds']:.3f} s (spawn to exit)")
+    at_most('the program as a process / physical pattern', big.get('program_ratio'), 1.5, '×')
 at_most(f'peak RSS, {records:,} records', big.get('peak_rss_mb'), 64, 'MB', '{:.1f}')
 if small:
     growth = big.get('peak_rss_mb', 0) - small.get('peak_rss_mb', 0)
@@ -136,11 +153,36 @@ info('system calls of the whole process per record', f"{marginal('all'):.3f}")
 at_least('GetKeyByName over 10,000 units', rate('units_bench.json', 'BM_GetKeyByNameHit'), 1_000_000, 'lookups/s')
 at_least('FindKod, 100,000-row code table', rate('mapping_bench.json', 'BM_FindKod'), 1_000_000, 'lookups/s')
 at_least('FindEdIz, 100,000-row unit table', rate('mapping_bench.json', 'BM_FindEdIz'), 1_000_000, 'lookups/s')
-at_least('ParseKod + CheckKodParts (base 4)', rate('codes_bench.json', 'BM_ParseAndCheckBase4'), 2_000_000, 'codes/s')
+for letter in ('4', '9', 'G', 'M'):
+    at_least(f'ParseKod + CheckKodParts (base {letter})', rate('codes_bench.json', f'BM_ParseAndCheckBase{letter}'), 2_000_000, 'codes/s')
 append, pattern = rate('append_bench.json', 'BM_AppendPost'), rate('append_bench.json', 'BM_PhysicalPattern')
 if append and pattern:
     info('append + 9 fields + post (engine alone)', f'{append:,.0f} records/s ({pattern / append:.2f} × the physical pattern)')
 at_most('start-up to the first table (offscreen, sample tables)', start.get('startup_ms'), 150, 'ms', '{:.0f}')
+
+# Instructions per record, from callgrind's inclusive counts over the record loop.
+def instructions():
+    path = os.path.join(out, 'callgrind.txt')
+    counts = {}
+    if os.path.exists(path):
+        for line in open(path):
+            m = re.match(r'\s*([\d,]+) \(\s*[\d.]+%\)\s+\S*?:(\S+?)\(', line)
+            if m and m.group(2) not in counts:
+                counts[m.group(2)] = int(m.group(1).replace(',', ''))
+    return counts
+counts = instructions()
+parts = [('the whole record loop', 'TKonvika::ProcessTable'),
+         ('  parsing the record (fields, code form, prices)', 'engine::RecordParser::Parse'),
+         ('  the code grammar: ParseKod', 'ClGetKod::ParseKod'),
+         ('  the code grammar: CheckKodParts', 'ClGetKod::CheckKodParts'),
+         ('  the standard unit: GetKeyByName', 'TKeyName::GetKeyByName'),
+         ('  the unit mapping table: FindEdIz (one record in ten; averaged)', 'MappingTables::FindEdIz'),
+         ('  scaling the prices (one record in ten; averaged)', 'engine::RecordResolver::ScalePrice'),
+         ('  writing the record: PriceTableWriter::Write', 'engine::PriceTableWriter::Write'),
+         ('    of which the post: Table::post', 'dbf::Table::post')]
+for label, function in parts:
+    if function in counts:
+        info(f'instructions per record, {label}', f'{counts[function] / strace_small:,.0f}')
 
 widths = [max(len(str(r[i])) for r in rows + [('figure', 'value', 'goal', 'ratio', 'met')]) for i in range(5)]
 lines = ['| ' + ' | '.join(h.ljust(w) for h, w in zip(('figure', 'value', 'goal', 'ratio', 'met'), widths)) + ' |',

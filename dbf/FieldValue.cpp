@@ -63,6 +63,29 @@ std::size_t writeNumberText(std::string_view value, int width, int decimals, cha
     // Longer than the field before any rounding: it cannot fit (and the buffer stays small).
     if (whole.size() > room || keep > room || room + 2 > kMaxNumberText) return kNotANumber;
 
+    // Nothing to round, the usual case of a price: the digits as they come, zeros after them.
+    if (fraction.size() <= keep) {
+        const bool zero = whole.empty() && fraction.find_first_not_of('0') == std::string_view::npos;
+        const bool minus = negative && !zero;
+        const std::size_t wholeLength = whole.empty() ? 1 : whole.size();
+        const std::size_t length = (minus ? 1 : 0) + wholeLength + (keep > 0 ? keep + 1 : 0);
+        if (length > room) return kNotANumber;
+        char* at = out;
+        if (minus) *at++ = '-';
+        if (whole.empty()) {
+            *at++ = '0';
+        } else {
+            std::memcpy(at, whole.data(), whole.size());
+            at += whole.size();
+        }
+        if (keep > 0) {
+            *at++ = '.';
+            std::memcpy(at, fraction.data(), fraction.size());
+            std::memset(at + fraction.size(), '0', keep - fraction.size());
+        }
+        return length;
+    }
+
     // The digits of the number at the field's decimals, after one spare digit for a carry:
     // rounding half away from zero in decimal digits, with no binary drift.
     char digits[kMaxNumberText * 2];

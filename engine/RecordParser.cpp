@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <optional>
 
 #include "engine/PriceText.h"
@@ -50,7 +51,8 @@ bool RecordParser::CleanRecord(const char* raw, std::string& record) {
     const std::string_view text = text::trimmedView(raw != nullptr ? std::string_view(raw) : std::string_view());
     if (text.empty()) return false;
     // Without parentheses the cleaning is the trimming just done.
-    if (std::none_of(text.begin(), text.end(), [](char c) { return c == '(' || c == ')'; })) {
+    const auto has = [text](char c) { return std::memchr(text.data(), c, text.size()) != nullptr; };
+    if (!has('(') && !has(')')) {
         record.assign(text);
     } else {
         record = RemoveChars(std::string(text), "(");

@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev
   python3 python3-dbfread python3-dbf libdbd-xbase-perl fpc fp-units-db
   qt6-translations-l10n
-  locales xvfb xdotool x11-apps x11-utils openbox wmctrl imagemagick strace
+  locales xvfb xdotool x11-apps x11-utils openbox wmctrl imagemagick strace valgrind
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 zip file
   g++-multilib qemu-user-static
 )

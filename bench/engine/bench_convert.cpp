@@ -6,12 +6,18 @@
 // every record reached the output table.
 //
 // Usage: bench_convert [RECORDS [TABLES]] [--convert-only] [--no-check] [--root FOLDER]
+//                      [--program KONVIKA]
 //   --convert-only  skip the baseline (for strace and memory runs)
+//   --program FILE  also run this build of the program as a process, as the suite starts it
+//                   (copied into the program folder, offscreen), on the same source; its time
+//                   from spawning to its exit goes beside the in-process one
 //   --no-check      do not read the output table back afterwards (for counting system calls)
 //   --root FOLDER   build the program folder there and keep it (default: a fresh temporary
 //                   folder, removed at the end); the output table is FOLDER/price.dbf
 // Lines starting with "RESULT" carry the figures for bench/run.sh.
 #include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -159,6 +165,34 @@ std::uint32_t recordsIn(const std::string& path) {
     return table.recordCount();
 }
 
+// Runs the program as the suite starts it, offscreen, and waits for its end; the seconds from
+// spawning to the exit, or a negative number when it could not run or failed.
+double runProgram(const std::string& program, const std::string& argument) {
+    std::vector<std::string> arguments{program, argument};
+    std::vector<char*> argv;
+    for (std::string& a : arguments) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    std::vector<std::string> environment{"QT_QPA_PLATFORM=offscreen"};
+    for (char** e = environ; *e != nullptr; ++e)
+        if (std::strncmp(*e, "QT_QPA_PLATFORM=", 16) != 0) environment.emplace_back(*e);
+    std::vector<char*> envp;
+    for (std::string& e : environment) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    const auto start = Clock::now();
+    pid_t child = -1;
+    posix_spawn_file_actions_t quiet;  // Qt's notes about the offscreen platform are not figures
+    posix_spawn_file_actions_init(&quiet);
+    posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
+    const int spawned = posix_spawn(&child, argv[0], &quiet, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&quiet);
+    if (spawned != 0) return -1;
+    int status = 0;
+    if (waitpid(child, &status, 0) != child) return -1;
+    const double seconds = since(start);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -167,6 +201,7 @@ int main(int argc, char** argv) {
     bool baseline = true;
     bool check = true;
     std::string root;
+    std::string program;
     int positional = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -174,6 +209,8 @@ int main(int argc, char** argv) {
             baseline = false;
         } else if (arg == "--no-check") {
             check = false;
+        } else if (arg == "--program" && i + 1 < argc) {
+            program = argv[++i];
         } else if (arg == "--root" && i + 1 < argc) {
             root = argv[++i];
         } else if (positional == 0) {
@@ -183,7 +220,7 @@ int main(int argc, char** argv) {
         }
     }
     if (records < 1 || tables < 1) {
-        std::fprintf(stderr, "usage: bench_convert [RECORDS [TABLES]] [--convert-only] [--no-check] [--root FOLDER]\n");
+        std::fprintf(stderr, "usage: bench_convert [RECORDS [TABLES]] [--convert-only] [--no-check] [--root FOLDER] [--program KONVIKA]\n");
         return 2;
     }
     const bool keep = !root.empty();
@@ -237,6 +274,24 @@ int main(int argc, char** argv) {
         std::printf("RESULT baseline_cpu_seconds %.4f\n", baselineCpu);
         std::printf("RESULT ratio %.4f\n", seconds / baselineSeconds);
         std::printf("RESULT cpu_ratio %.4f\n", cpu / baselineCpu);
+    }
+    if (!program.empty()) {
+        // The program finds its tables beside itself: it runs from the bench's program folder.
+        const std::string copy = root + "/konvika";
+        std::filesystem::copy_file(program, copy, std::filesystem::copy_options::overwrite_existing);
+        const std::string programOutput = root + "/price-program.dbf";
+        const double programSeconds =
+            runProgram(copy, "40?" + source + "?" + programOutput + "??" + root + "/units?");
+        const std::uint32_t programPosted = programSeconds >= 0 ? recordsIn(programOutput) : 0;
+        const bool programOk = programSeconds >= 0 && programPosted == static_cast<std::uint32_t>(records);
+        ok = ok && programOk;
+        std::printf("the program as a process: %s (%u posted), %.3f s\n", programOk ? "ok" : "FAILED",
+                    programPosted, programSeconds);
+        std::printf("RESULT program_seconds %.4f\n", programSeconds);
+        if (baseline) {
+            std::printf("ratio program / physical pattern: %.2f\n", programSeconds / baselineSeconds);
+            std::printf("RESULT program_ratio %.4f\n", programSeconds / baselineSeconds);
+        }
     }
     std::printf("RESULT records %ld\n", records);
     std::printf("RESULT convert_seconds %.4f\n", seconds);
