@@ -56,7 +56,7 @@ strace_small=20000
 strace_records=100000
 for n in $strace_small $strace_records; do
   "$build/bench/engine/bench_convert" $n 10 --convert-only --no-check --root "$out/strace-$n" \
-    >/dev/null  # lays out the program folder; the traced runs below convert again into it
+    >"$out/untraced-$n.txt"  # lays out the program folder; the traced runs below convert again into it
   strace -c -o "$out/strace-output-$n.txt" -P "$out/strace-$n/price.dbf" \
     "$build/bench/engine/bench_convert" $n 10 --convert-only --no-check --root "$out/strace-$n" >/dev/null
   strace -c -f -o "$out/strace-all-$n.txt" \
@@ -135,6 +135,8 @@ info(f'physical pattern, {records:,} records (write + pwrite each)', f"{big.get(
 info(f'Convert, {records:,} records in {records // 10000 or 1} tables', f"{big.get('convert_seconds', 0):.3f} s ({records / big.get('convert_seconds', 1):,.0f} records/s)")
 at_most('Convert / physical pattern (wall time)', big.get('ratio'), 1.5, '×')
 at_most('Convert / physical pattern (processor time)', big.get('cpu_ratio'), 1.5, '×')
+if big.get('mapped_pattern_seconds', -1) > 0:
+    info('the same records posted through a mapped window (not adopted)', f"{big['mapped_pattern_seconds']:.3f} s")
 if 'program_seconds' in big:
     info(f'the program as a process, {records:,} records', f"{big['program_seconds']:.3f} s (spawn to exit)")
     at_most('the program as a process / physical pattern', big.get('program_ratio'), 1.5, '×')
@@ -147,6 +149,10 @@ def marginal(kind, only=None):
     small_calls = strace_calls(f'strace-{kind}-{strace_small}.txt', only)
     return (big_calls - small_calls) / (strace_records - strace_small)
 at_most('system calls on the output table per posted record', marginal('output'), 2, '', '{:.3f}')
+def allocations(n):
+    return results(f'untraced-{n}.txt').get('allocations_per_record', 0) * n
+at_most('heap allocations per record (the record loop reuses its memory)',
+        (allocations(strace_records) - allocations(strace_small)) / (strace_records - strace_small), 0.01, '', '{:.4f}')
 reading = {'read', 'pread64', 'lseek', 'readv', 'preadv'}
 info('reads of the output table during a conversion', f"{strace_calls(f'strace-output-{strace_records}.txt', reading)} in all, {marginal('output', reading):.4f} per record")
 info('system calls of the whole process per record', f"{marginal('all'):.3f}")
