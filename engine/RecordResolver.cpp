@@ -35,8 +35,12 @@ bool RecordResolver::LoadStandardUnits(const std::string& path) {
 }
 
 std::string RecordResolver::ScalePrice(const std::string& price,
-                                       const std::string& coefficient) const {
-    const long double product = FStr.TextToNumber(price) * FStr.TextToNumber(coefficient);
+                                       const std::string& coefficient) {
+    if (coefficient != FCoefficientText) {  // "" reads as 0, as the first value holds
+        FCoefficient = FStr.TextToNumber(coefficient);
+        FCoefficientText = coefficient;
+    }
+    const long double product = FStr.TextToNumber(price) * FCoefficient;
     return FStr.NumberToText(static_cast<double>(product));
 }
 

@@ -44,7 +44,7 @@ private:
     };
     // Asks the user in the given mode; kModalOk when the answer is to be used.
     int AskUser(int mode, const std::string& message, const SourceRecord& source, Answer& answer);
-    std::string ScalePrice(const std::string& price, const std::string& coefficient) const;
+    std::string ScalePrice(const std::string& price, const std::string& coefficient);
     char BaseLetter() const { return FBaseCode.empty() ? '\0' : FBaseCode.front(); }
 
     MappingTables& FMapping;
@@ -56,6 +56,9 @@ private:
     std::string FFirstUnitsDir;
     // Room for the trimmed texts of one record, kept between records (they seldom need it).
     std::string FTrimmed[5];
+    // The coefficient read last: the records of one unit share it, and each has two prices.
+    std::string FCoefficientText;
+    long double FCoefficient = 0.0L;
     CorrespondenceDialogFactory* FDialogs = nullptr;
 };
 

@@ -124,6 +124,23 @@ TEST_F(Resolution, UnitCoefficientScalesBothPrices) {
     EXPECT_EQ(unitRows().back(), (Rows::value_type{text::utf8ToCp1251("ед3"), "2", "1000"}));
 }
 
+TEST_F(Resolution, RecordsOfUnitsWithDifferentCoefficientsEachTakeTheirOwn) {
+    // Mapped units alternate: each record is scaled by its own unit's coefficient, never by
+    // the one of the record before it.
+    dialogs.answers = {ok("", "2", "2"), ok("", "3", "0.5")};
+    const std::string a = "4@123-4567@Бетон@ед-а@@100@10", b = "4@123-4567@Бетон@ед-б@@100@10";
+    ASSERT_TRUE(convert({{a, b, a, b, b, a}}));
+    ASSERT_EQ(dialogs.questions.size(), 2u);
+    const std::vector<PriceRow> rows = readPriceTable(folder.outputPath());
+    ASSERT_EQ(rows.size(), 6u);
+    const double expected[] = {200, 50, 200, 50, 50, 200};
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i].KEI, expected[i] > 100 ? "2" : "3") << i;
+        EXPECT_DOUBLE_EQ(std::atof(rows[i].C_1.c_str()), expected[i] / 10) << i;
+        EXPECT_DOUBLE_EQ(std::atof(rows[i].C_2.c_str()), expected[i]) << i;
+    }
+}
+
 TEST_F(Resolution, UnitsAreLookedUpAndStoredTrimmed) {
     dialogs.answers = {ok("", "34", " 0.5 ")};
     ASSERT_TRUE(convert({{"4@123-4567@Бетон@ кв.м @@10@10", "4@123-4567@Бетон@кв.м@@10@10"}}));
