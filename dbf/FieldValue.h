@@ -3,6 +3,7 @@
 // it stores the text they assign. Character (and other) fields keep their bytes; numeric fields
 // hold right-aligned decimal text with the field's number of decimals.
 #include <string>
+#include <string_view>
 
 #include "dbf/Table.h"
 
@@ -10,6 +11,8 @@ namespace dbf {
 
 // The field's text: trailing blanks removed; numeric fields also lose their leading blanks.
 std::string readFieldText(const FieldDef& field, const char* bytes);
+// The same text as a view of the record's bytes.
+std::string_view readFieldView(const FieldDef& field, const char* bytes);
 
 // Stores `value` into the field's `field.width` bytes at `bytes`. Character text is cut to the
 // width and padded with blanks; numeric text (point as separator) is rounded to the field's

@@ -24,6 +24,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace dbf {
@@ -101,6 +102,12 @@ public:
     std::string fieldText(const std::string& name) const;
     void setFieldText(const std::string& name, const std::string& value);
     const std::vector<FieldDef>& fields() const;
+
+    // --- reading fields by position (0-based, as in fields()), for lookups that run often ---
+    std::size_t fieldPosition(const std::string& name) const;  // an unknown name raises an error
+    // What fieldText() gives, as a view of the record in memory: valid until the table moves,
+    // appends, leaves key mode or closes. A position past the fields raises an error.
+    std::string_view fieldView(std::size_t position) const;
 
     // --- appending ---
     void append();  // a new blank record buffer; setFieldText() fills it
