@@ -134,6 +134,9 @@ bool ExactKeyTable::build(ProductionIndex& index, std::size_t tag, RecordFile& r
     }
     built_ = true;
     generation_ = index.generation();
+    // The walk decoded every node of the tag; seeks no longer need them, and the few that
+    // posts and walks need are read again.
+    index.dropCache();
     return true;
 }
 
