@@ -2,9 +2,10 @@
 // A hash table of one tag's keys for exact key seeks: each key the tag holds for a record that
 // is not deleted leads to the first such record in tag order, the record an exact seek down
 // the tag's tree stands on. It holds record numbers with part of their key's hash; a key whose
-// hash agrees is compared with the key of the record in memory. Built from a walk of the tag once a table has been sought often, kept up to
-// date by posts, and used only while nothing else has changed the index and every record is in
-// memory, so it answers exactly as the tree would. OpenTable keeps one for the selected tag.
+// hash agrees is compared with the key of the record in memory. Built from a walk of the tag
+// once the table has been sought often, kept up to date by posts, and used only while nothing
+// else has changed the index and every record is in memory, so it answers exactly as the tree
+// would. OpenTable keeps one for the selected tag.
 #include <cstddef>
 #include <cstdint>
 #include <string>
