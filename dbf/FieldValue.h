@@ -12,6 +12,8 @@ namespace dbf {
 
 // The field's text: trailing blanks removed; numeric fields also lose their leading blanks.
 std::string readFieldText(const FieldDef& field, const char* bytes);
+// The same text as a view of the record's bytes.
+std::string_view readFieldView(const FieldDef& field, const char* bytes);
 
 // Stores `value` into the field's `field.width` bytes at `bytes`. Character text is cut to the
 // width and padded with blanks; numeric text (point as separator) is rounded to the field's

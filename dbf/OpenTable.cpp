@@ -1,6 +1,7 @@
 #include "dbf/OpenTable.h"
 
 #include <algorithm>
+#include <cstring>
 #include <set>
 
 #include "dbf/KeyExpression.h"
@@ -20,6 +21,7 @@ using platform::FileHandle;
 void OpenTable::select(std::size_t tag) {
     order.emplace(*index, tag);
     probe.emplace(*index, tag);
+    exactKeys.clear();
 }
 
 void OpenTable::requireIndexUsable() const {
@@ -148,17 +150,32 @@ bool OpenTable::seek(bool exact) {
     mode = Mode::Browse;
     const ProductionIndex::Tag& tag = order->tag();
     makeTagKey(tag, header(), keyBuffer.data(), seekKey);
+    const auto keyLength = static_cast<std::size_t>(tag.keyLength);
+    // Keys are compared where the cached node holds them, without copying them out.
+    const auto isFoundKey = [keyLength](const std::string& key, const char* found) {
+        return key.size() == keyLength && std::memcmp(key.data(), found, keyLength) == 0;
+    };
+    if (exact && exactKeys.ready(*index, order->tagNumber(), records)) {
+        // The same record the tree would give, without walking down to it. The order cursor
+        // is left where it was: next() finds the record's entry when it is asked to go on.
+        const std::uint32_t r = exactKeys.find(*index, seekKey, records);
+        if (r == 0) return false;
+        records.load(r, false, record);
+        current = r;
+        return true;
+    }
+    if (exact) exactKeys.soughtInTree();
     probe->seek(seekKey);
     while (probe->valid()) {
-        probe->keyInto(foundKey);
-        if (exact && foundKey != seekKey) return false;
+        const char* foundKey = probe->keyData();
+        if (exact && !isFoundKey(seekKey, foundKey)) return false;
         const std::uint32_t r = probe->record();
         if (r < 1 || r > header().recordCount) indexMismatch();
         records.load(r, false, seekRecord);
         if (!isDeletedRecord(seekRecord)) {
             // A tag that disagrees with its record must never pass for a hit.
             makeTagKey(tag, header(), seekRecord.data(), recordKey);
-            if (recordKey != foundKey) indexMismatch();
+            if (!isFoundKey(recordKey, foundKey)) indexMismatch();
             std::swap(*order, *probe);
             current = r;
             record.swap(seekRecord);
@@ -176,6 +193,7 @@ bool OpenTable::seek(bool exact) {
 void OpenTable::post(bool sync) {
     requireIndexUsable();
     const std::uint32_t number = header().recordCount + 1;
+    const std::uint64_t generationBefore = index ? index->generation() : 0;
     // Every tag's key first: a post that one of them refuses writes nothing.
     postKeys.resize(index ? index->tagCount() : 0);
     skipKey.assign(postKeys.size(), 0);
@@ -214,6 +232,10 @@ void OpenTable::post(bool sync) {
     // Only a table with an index is sought in after its posts (the mapping tables); the
     // records of a table that is only filled (the price table) need not stay in memory.
     if (index) records.keepInMemory(edit);
+    if (order) {
+        const std::size_t t = order->tagNumber();
+        exactKeys.posted(*index, generationBefore, postKeys[t], !skipKey[t], number, records);
+    }
     mode = Mode::Browse;
     current = number;
     record.swap(edit);  // the old buffer's memory serves the next append

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "dbf/EngineMessages.h"
+#include "dbf/ExactKeyTable.h"
 #include "dbf/ProductionIndex.h"
 #include "dbf/RecordFile.h"
 #include "dbf/TagCursor.h"
@@ -26,6 +27,7 @@ struct OpenTable {
     bool indexDamaged = false;
     std::optional<TagCursor> order;  // the selected tag, empty for physical order
     std::optional<TagCursor> probe;  // key searches in the selected tag
+    ExactKeyTable exactKeys;         // exact key searches in the selected tag, once they are many
 
     Mode mode = Mode::Browse;
     std::uint32_t current = 0;  // 0 = end of table
@@ -34,7 +36,7 @@ struct OpenTable {
     std::string keyBuffer;      // the record that holds the search key
     std::string spare;          // gotoRecord reads into it, then swaps it with the current record
     // Buffers of key searches, kept so repeated seeks allocate nothing.
-    std::string seekKey, foundKey, recordKey, seekRecord;
+    std::string seekKey, recordKey, seekRecord;
     std::vector<std::string> postKeys;
     std::vector<char> skipKey;
 

@@ -169,12 +169,27 @@ std::optional<std::size_t> ProductionIndex::findTag(const std::string& name) con
 }
 
 void ProductionIndex::trimCache() {
-    if (nodes_.size() > kMaxCachedNodes) nodes_.clear();
+    if (cachedNodes_ > kMaxCachedNodes) dropCache();
 }
 
-const ProductionIndex::Node& ProductionIndex::node(const Tag& tag, std::uint32_t page) {
-    const auto found = nodes_.find(page);
-    if (found != nodes_.end()) return found->second;
+void ProductionIndex::dropCache() {
+    nodes_.clear();
+    cachedNodes_ = 0;
+}
+
+ProductionIndex::Node& ProductionIndex::cacheSlot(std::uint32_t page, Node&& n) {
+    if (page >= nodes_.size()) nodes_.resize(std::max<std::size_t>(page + 1, fileSize_ / kPageSize + 1));
+    std::unique_ptr<Node>& slot = nodes_[page];
+    if (slot) {
+        *slot = std::move(n);  // in place: references to the cached node stay valid
+    } else {
+        slot = std::make_unique<Node>(std::move(n));
+        ++cachedNodes_;
+    }
+    return *slot;
+}
+
+const ProductionIndex::Node& ProductionIndex::readNode(const Tag& tag, std::uint32_t page) {
     if (page < kFirstBlockPage || pageOffset(page) + kBlockSize > fileSize_)
         damaged("ссылка на блок вне файла.");
     std::string block(kBlockSize, '\0');
@@ -194,7 +209,7 @@ const ProductionIndex::Node& ProductionIndex::node(const Tag& tag, std::uint32_t
     // A leaf filled to the block's end has no room for the trailing pointer (0 in a leaf).
     const std::size_t trailingAt = kNodeItems + count * item;
     n.trailing = trailingAt + 4 <= kBlockSize ? readU32(block, trailingAt) : 0;
-    return nodes_.emplace(page, std::move(n)).first->second;
+    return cacheSlot(page, std::move(n));
 }
 
 void ProductionIndex::writeBlock(std::uint32_t page, const std::string& block) {
@@ -215,7 +230,7 @@ void ProductionIndex::writeNode(const Tag& tag, std::uint32_t page, Node n) {
     }
     const std::size_t trailingAt = kNodeItems + n.count() * item;
     if (trailingAt + 4 <= kBlockSize) writeU32(block, trailingAt, n.trailing);
-    nodes_[page] = std::move(n);
+    cacheSlot(page, std::move(n));
     writeBlock(page, block);
 }
 

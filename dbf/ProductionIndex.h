@@ -8,7 +8,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -83,13 +82,18 @@ public:
 
     // --- blocks, for the tag operations ---
     [[noreturn]] void damaged(const char* what) const;
-    const Node& node(const Tag& tag, std::uint32_t page);
+    // The node of a page, decoded once and then kept (found by indexing: seeks ask for one
+    // per level).
+    const Node& node(const Tag& tag, std::uint32_t page) {
+        if (page < nodes_.size() && nodes_[page]) return *nodes_[page];
+        return readNode(tag, page);
+    }
     void writeNode(const Tag& tag, std::uint32_t page, Node node);
     void writeHead();
     void writeTagHeader(Tag& tag);
     std::uint32_t allocateBlock();
     void trimCache();
-    void dropCache() { nodes_.clear(); }
+    void dropCache();
     // Appends a tag to the tag table (its blocks already written) and writes the file header.
     void registerTag(Tag tag);
     std::string& head() { return head_; }
@@ -97,12 +101,17 @@ public:
 private:
     ProductionIndex(std::string path, platform::FileHandle file);
     void writeBlock(std::uint32_t page, const std::string& block);
+    Node& cacheSlot(std::uint32_t page, Node&& node);
+    const Node& readNode(const Tag& tag, std::uint32_t page);
 
     std::string path_;
     platform::FileHandle file_;
     std::string head_;  // the first 2048 bytes
     std::vector<Tag> tags_;
-    std::unordered_map<std::uint32_t, Node> nodes_;
+    // Decoded nodes by page number, so a seek finds each level's node by indexing (a block
+    // takes two pages, so half the slots stay empty: one pointer per 512 bytes of the file).
+    std::vector<std::unique_ptr<Node>> nodes_;
+    std::size_t cachedNodes_ = 0;
     std::uint64_t fileSize_ = 0;
     std::uint64_t generation_ = 0;
 };

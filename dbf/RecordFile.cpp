@@ -20,6 +20,8 @@ constexpr std::size_t kReadAheadBytes = 64 * 1024;
 // wait for the disk: a code mapping table of 100,000 rows takes about 11 MB. Records never
 // change once posted.
 constexpr std::uint64_t kImageBytes = 16 * 1024 * 1024;
+// Tables of up to this many fields are searched for a field name one by one.
+constexpr std::size_t kScannedFields = 8;
 
 }  // namespace
 
@@ -65,6 +67,14 @@ std::size_t RecordFile::fieldIndex(const std::string& name) const {
         nextField_ = next + 1;
         return next;
     }
+    // Small tables are searched by their exact names before the map, which would hash the
+    // name (and maybe upper-case it): the mapping tables have three fields.
+    if (ownName_.size() <= kScannedFields)
+        for (std::size_t i = 0; i < ownName_.size(); ++i)
+            if (ownName_[i] && header_.fields[i].name == name) {
+                nextField_ = i + 1;
+                return i;
+            }
     auto found = fieldByName_.find(name);
     if (found == fieldByName_.end()) found = fieldByName_.find(text::upperCase1251(name));
     if (found == fieldByName_.end()) raise("В таблице нет поля \""_w + name + "\".", path_);

@@ -28,6 +28,12 @@ public:
 
     // Reads a record into `into`; `sequential` reads ahead for physical scans.
     void load(std::uint32_t number, bool sequential, std::string& into);
+    // True when every record is held in memory; then inMemory() gives any record's bytes
+    // (1-based number, valid until the next post).
+    bool allInMemory() const { return imageRecords_ == header_.recordCount; }
+    const char* inMemory(std::uint32_t number) const {
+        return image_.data() + static_cast<std::size_t>(number - 1) * header_.recordLength;
+    }
     // Records not marked deleted (counted once, then kept up to date by appends).
     std::uint32_t liveCount();
 

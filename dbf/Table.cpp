@@ -247,14 +247,18 @@ int Table::fieldWidth(const std::string& name) const {
     return impl_->open->header().fields[i].width;
 }
 
-std::string Table::fieldText(const std::string& name) const {
-    const std::size_t i = impl_->fieldIndex(name);
-    const OpenTable& t = *impl_->open;
+std::string Table::fieldText(const std::string& name) const { return std::string(fieldView(impl_->fieldIndex(name))); }
+
+std::size_t Table::fieldPosition(const std::string& name) const { return impl_->fieldIndex(name); }
+
+std::string_view Table::fieldView(std::size_t position) const {
+    const OpenTable& t = impl_->requireActive();
+    if (position >= t.header().fields.size()) raise("Номер поля вне таблицы.", t.path());
     const std::string* buffer = &t.record;
     if (t.mode == Mode::Append) buffer = &t.edit;
     if (t.mode == Mode::SetKey) buffer = &t.keyBuffer;
     if (buffer->size() != t.header().recordLength) return {};
-    return readFieldText(t.header().fields[i], buffer->data() + t.header().offsets[i]);
+    return readFieldView(t.header().fields[position], buffer->data() + t.header().offsets[position]);
 }
 
 void Table::setFieldText(const std::string& name, const std::string& value) {

@@ -106,6 +106,12 @@ public:
     std::size_t fieldIndex(const std::string& name) const;  // into fields(); unknown raises
     void setFieldText(std::size_t index, std::string_view value);
 
+    // --- reading fields by position (0-based, as in fields()), for lookups that run often ---
+    std::size_t fieldPosition(const std::string& name) const;  // an unknown name raises an error
+    // What fieldText() gives, as a view of the record in memory: valid until the table moves,
+    // appends, leaves key mode or closes. A position past the fields raises an error.
+    std::string_view fieldView(std::size_t position) const;
+
     // --- appending ---
     void append();  // a new blank record buffer; setFieldText() fills it
     // Writes the record bytes with the end marker, adds its key to every tag of the production

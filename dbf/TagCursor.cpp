@@ -1,8 +1,44 @@
 #include "dbf/TagCursor.h"
 
+#include <cstring>
+
 #include "dbf/TagKey.h"
 
 namespace dbf {
+namespace {
+
+// The first item of a node whose key is not less than `key` in the tag's order.
+std::size_t firstNotLess(const ProductionIndex::Node& n, std::size_t keyLength, const char* key,
+                         const ProductionIndex::Tag& tag) {
+    std::size_t lo = 0, hi = n.count();
+    while (lo < hi) {
+        const std::size_t mid = (lo + hi) / 2;
+        if (compareKeys(tag, n.keys.data() + mid * keyLength, key) < 0)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo;
+}
+
+// The same for keys in byte order (all but numeric ones), compared in place: seeks spend
+// most of their time here.
+std::size_t firstNotLess(const ProductionIndex::Node& n, std::size_t keyLength, const char* key,
+                         bool descending) {
+    const char* keys = n.keys.data();
+    std::size_t lo = 0, hi = n.count();
+    while (lo < hi) {
+        const std::size_t mid = (lo + hi) / 2;
+        const int order = std::memcmp(keys + mid * keyLength, key, keyLength);
+        if (descending ? order > 0 : order < 0)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo;
+}
+
+}  // namespace
 
 const ProductionIndex::Node& TagCursor::leaf() const {
     const ProductionIndex::Node& n = index_->node(tag(), path_.back().first);
@@ -66,19 +102,14 @@ void TagCursor::seek(const std::string& key) {
         copy.resize(keyLength, ' ');
     }
     const std::string& padded = key.size() == keyLength ? key : copy;
+    const bool byteOrder = t.keyType != 'N' && t.keyType != 'F';  // as compareKeys orders them
     std::uint32_t page = t.root;
     for (int depth = 0;; ++depth) {
         if (depth > kMaxTagDepth) index_->damaged("цикл в дереве тега.");
         const ProductionIndex::Node& n = index_->node(t, page);
         // First item whose key is not less: binary search over the fixed-width keys.
-        std::size_t lo = 0, hi = n.count();
-        while (lo < hi) {
-            const std::size_t mid = (lo + hi) / 2;
-            if (compareKeys(t, n.keys.data() + mid * keyLength, padded.data()) < 0)
-                lo = mid + 1;
-            else
-                hi = mid;
-        }
+        const std::size_t lo = byteOrder ? firstNotLess(n, keyLength, padded.data(), t.descending)
+                                         : firstNotLess(n, keyLength, padded.data(), t);
         path_.emplace_back(page, lo);
         if (n.leaf()) break;
         page = lo < n.count() ? n.pointers[lo] : n.trailing;
@@ -101,6 +132,10 @@ std::uint32_t TagCursor::record() const { return leaf().pointers[path_.back().se
 void TagCursor::keyInto(std::string& key) const {
     const auto keyLength = static_cast<std::size_t>(tag().keyLength);
     key.assign(leaf().keys, path_.back().second * keyLength, keyLength);
+}
+
+const char* TagCursor::keyData() const {
+    return leaf().keys.data() + path_.back().second * static_cast<std::size_t>(tag().keyLength);
 }
 
 std::string TagCursor::key() const {

@@ -17,6 +17,7 @@ public:
     TagCursor(ProductionIndex& index, std::size_t tag) : index_(&index), tag_(tag) {}
 
     const ProductionIndex::Tag& tag() const { return index_->tag(tag_); }
+    std::size_t tagNumber() const { return tag_; }
 
     bool valid() const { return valid_; }
     void seekToFirst();
@@ -25,6 +26,9 @@ public:
 
     std::string key() const;
     void keyInto(std::string& key) const;  // the same, reusing the string's memory
+    // The same in place: the tag's key length of bytes in the cached node, valid until the
+    // index changes or its cache is trimmed (the next move of any cursor).
+    const char* keyData() const;
     std::uint32_t record() const;
 
     // True when the cursor is valid on `record` and no tag has changed since it moved there.

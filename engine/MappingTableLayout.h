@@ -2,6 +2,7 @@
 // The layout of the two mapping tables beside the program, written once: field names, widths,
 // index tags and the index lists they are opened with. The mapping tables create and read
 // them with these; tools, benchmarks and tests make and read them with the same.
+#include <cstddef>
 #include <vector>
 
 #include "dbf/Table.h"
@@ -31,6 +32,22 @@ inline std::vector<dbf::FieldDef> fields() {
             {kPieceField, 'C', kPieceWidth, 0},
             {kCodeField, 'C', kCodeWidth, 0}};
 }
+
+// Where the fields stand in an open table (a file of another program may order them
+// otherwise), and the width its name pieces have there. Raises the engine's error for a
+// missing field.
+struct FieldPositions {
+    std::size_t name = 0, piece = 0, code = 0;
+    std::size_t nameWidth = 0;
+};
+inline FieldPositions fieldPositions(const dbf::Table& table) {
+    FieldPositions f;
+    f.name = table.fieldPosition(kNameField);
+    f.piece = table.fieldPosition(kPieceField);
+    f.code = table.fieldPosition(kCodeField);
+    f.nameWidth = static_cast<std::size_t>(table.fieldWidth(kNameField));
+    return f;
+}
 }  // namespace kod_table
 
 // Unit mapping table "edizper.dbf": a source unit -> ОРН unit code and price coefficient.
@@ -53,6 +70,14 @@ inline std::vector<dbf::FieldDef> fields() {
     return {{kUnitField, 'C', kUnitWidth, 0},
             {kUnitCodeField, 'C', kUnitCodeWidth, 0},
             {kCoefficientField, 'C', kCoefficientWidth, 0}};
+}
+
+// Where the answer's fields stand in an open table; raises the engine's error for a missing one.
+struct FieldPositions {
+    std::size_t unitCode = 0, coefficient = 0;
+};
+inline FieldPositions fieldPositions(const dbf::Table& table) {
+    return {table.fieldPosition(kUnitCodeField), table.fieldPosition(kCoefficientField)};
 }
 }  // namespace ediz_table
 

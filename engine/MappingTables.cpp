@@ -1,9 +1,11 @@
 #include "engine/MappingTables.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <exception>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "dbf/EngineError.h"
@@ -24,8 +26,7 @@ using engine::ediz_table::kUnitField;
 // the width of NAME_SP, at most kMaxPieces, and one empty piece for the empty name.
 class NamePieces {
 public:
-    NamePieces(const std::string& name, const dbf::Table& table)
-        : name_(name), width_(static_cast<std::size_t>(table.fieldWidth(kNameField))) {
+    NamePieces(const std::string& name, std::size_t width, const dbf::Table& table) : name_(name), width_(width) {
         if (width_ == 0)
             throw dbf::EngineError("NAME_SP: неверная ширина поля в файле "_w + table.path());
         const std::size_t started = name.empty() ? 1 : (name.size() + width_ - 1) / width_;
@@ -41,9 +42,9 @@ public:
         return name_.substr(static_cast<std::size_t>(number - 1) * width_, width_);
     }
     // The same piece as the engine reads it back: without trailing blanks.
-    std::string pieceAsRead(int number) const {
-        std::string s = piece(number);
-        while (!s.empty() && s.back() == ' ') s.pop_back();
+    std::string_view pieceAsRead(int number) const {
+        std::string_view s = std::string_view(name_).substr(static_cast<std::size_t>(number - 1) * width_, width_);
+        while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
         return s;
     }
 
@@ -53,6 +54,22 @@ private:
     int count_ = 0;
 };
 
+// A piece's number as ROST holds it and the engine reads it back ("1" ... "20"), made without
+// allocating: it is compared for every row a lookup reads.
+class PieceNumber {
+public:
+    explicit PieceNumber(int number) {
+        const auto made = std::to_chars(text_, text_ + sizeof text_, number);
+        size_ = static_cast<std::size_t>(made.ptr - text_);
+    }
+    std::string_view view() const { return {text_, size_}; }
+    std::string text() const { return std::string(view()); }
+
+private:
+    char text_[12] = {};
+    std::size_t size_ = 0;
+};
+
 struct StoredPiece {
     std::uint32_t record = 0;
     std::string code;
@@ -60,57 +77,58 @@ struct StoredPiece {
 
 // Every row whose key equals (piece, number), in index order. Several names may share a piece,
 // for example the same first 50 characters.
-std::vector<StoredPiece> rowsOfPiece(dbf::Table& table, const NamePieces& name, int number) {
-    const std::string numberText = std::to_string(number);
+std::vector<StoredPiece> rowsOfPiece(dbf::Table& table, const FieldPositions& f, const NamePieces& name, int number) {
+    const PieceNumber numberText(number);
     std::vector<StoredPiece> rows;
     table.setKey();
     table.setFieldText(kNameField, name.piece(number));
-    table.setFieldText(kPieceField, numberText);
+    table.setFieldText(kPieceField, numberText.text());
     if (!table.gotoKey()) return rows;
     // Rows with an equal key follow the hit in index order.
-    const std::string storedPiece = table.fieldText(kNameField);
+    const std::string storedPiece(table.fieldView(f.name));
     for (; !table.eof(); table.next()) {
-        if (table.fieldText(kNameField) != storedPiece ||
-            table.fieldText(kPieceField) != numberText)
-            break;
-        rows.push_back({table.recordNumber(), table.fieldText(kCodeField)});
+        if (table.fieldView(f.name) != storedPiece || table.fieldView(f.piece) != numberText.view()) break;
+        rows.push_back({table.recordNumber(), std::string(table.fieldView(f.code))});
     }
     return rows;
 }
 
-// The row an exact seek of (piece, number) stands on: the first of rowsOfPiece.
-bool firstRowOfPiece(dbf::Table& table, const NamePieces& name, int number, StoredPiece& row) {
+// The row an exact seek of (piece, number) stands on, the first of rowsOfPiece: its record
+// number, and its code into `code`.
+bool firstRowOfPiece(dbf::Table& table, const FieldPositions& f, const NamePieces& name, int number,
+                     std::uint32_t& record, std::string& code) {
     table.setKey();
     if (number == 1 && name.fitsOnePiece())
         table.setFieldText(kNameField, name.whole());
     else
         table.setFieldText(kNameField, name.piece(number));
-    table.setFieldText(kPieceField, std::to_string(number));
+    table.setFieldText(kPieceField, PieceNumber(number).text());
     if (!table.gotoKey()) return false;
-    row = {table.recordNumber(), table.fieldText(kCodeField)};
+    record = table.recordNumber();
+    code.assign(table.fieldView(f.code));
     return true;
 }
 
 // StoreKod appends the pieces of one name one after the other, so the rows of a name follow
-// its first row in the file. True when the rows after `first` hold exactly this name: its
-// remaining pieces under the same code, and no further piece of a longer name.
-bool isWholeStoredName(dbf::Table& table, const NamePieces& name, const StoredPiece& first) {
+// its first row in the file. True when the rows after `first` (whose code is `code`) hold
+// exactly this name: its remaining pieces under the same code, and no further piece of a
+// longer name.
+bool isWholeStoredName(dbf::Table& table, const FieldPositions& f, const NamePieces& name, std::uint32_t first,
+                       const std::string& code) {
     const std::uint32_t records = table.recordCount();
     auto isPiece = [&](std::uint32_t record, int number) {
         table.gotoRecord(record);
         // A deleted row is skipped by the engine: the name is then not whole here.
         return !table.eof() && table.recordNumber() == record &&
-               table.fieldText(kPieceField) == std::to_string(number) &&
-               table.fieldText(kCodeField) == first.code;
+               table.fieldView(f.piece) == PieceNumber(number).view() && table.fieldView(f.code) == code;
     };
     for (int number = 2; number <= name.count(); ++number) {
-        const std::uint32_t record = first.record + static_cast<std::uint32_t>(number - 1);
-        if (record > records || !isPiece(record, number) ||
-            table.fieldText(kNameField) != name.pieceAsRead(number))
+        const std::uint32_t record = first + static_cast<std::uint32_t>(number - 1);
+        if (record > records || !isPiece(record, number) || table.fieldView(f.name) != name.pieceAsRead(number))
             return false;
     }
     if (name.count() == kMaxPieces) return true;
-    const std::uint32_t next = first.record + static_cast<std::uint32_t>(name.count());
+    const std::uint32_t next = first + static_cast<std::uint32_t>(name.count());
     return next > records || !isPiece(next, name.count() + 1);
 }
 
@@ -123,6 +141,8 @@ MappingTables::MappingTables(const std::string& kodFile, const std::string& edIz
 MappingTables::~MappingTables() { CloseTables(); }
 
 bool MappingTables::OpenMappingTables() {
+    FKodFields.reset();
+    FEdIzFields.reset();
     if (!platform::fileExists(FKodFile) && !CreateKodFile(FKodFile)) return false;
     if (!FDbf.OpenIndexedTable(FKodTable, FKodFile, true, true, engine::kod_table::kIndexes,
                                engine::kod_table::kTag))
@@ -191,24 +211,26 @@ bool MappingTables::FindKod(const std::string& name, std::string& code) {
     // Selecting is a search of the index's tag list; the tag stays selected from the opening.
     if (table.selectedTag() != engine::kod_table::kTag) table.selectTag(engine::kod_table::kTag);
 
-    const NamePieces pieces(name, table);
+    const FieldPositions& f = kodFields(table);
+    const NamePieces pieces(name, f.nameWidth, table);
     // Mostly the first row of the first piece starts the rows stored for exactly this name;
     // then it is the answer and no other row needs to be read.
-    StoredPiece first;
-    const bool any = firstRowOfPiece(table, pieces, 1, first);
-    if (any && isWholeStoredName(table, pieces, first)) {
-        code = first.code;
+    std::uint32_t first = 0;
+    const bool any = firstRowOfPiece(table, f, pieces, 1, first, FFoundCode);
+    if (any && isWholeStoredName(table, f, pieces, first, FFoundCode)) {
+        code = FFoundCode;
         return true;
     }
     std::vector<StoredPiece> candidates;
-    if (any) candidates = rowsOfPiece(table, pieces, 1);
+    if (any) candidates = rowsOfPiece(table, f, pieces, 1);
     // When names share pieces, the rows stored for exactly this name decide. Such rows hold
     // every later piece under the candidate's code, so the first of them is also what the
     // filtering below leaves first; it is looked at first because the filtering reads every
     // row of a piece that many names share (a common ending, say).
     const auto whole = std::find_if(candidates.begin(), candidates.end(),
                                     [&](const StoredPiece& candidate) {
-                                        return isWholeStoredName(table, pieces, candidate);
+                                        return isWholeStoredName(table, f, pieces, candidate.record,
+                                                                 candidate.code);
                                     });
     if (whole != candidates.end()) {
         code = whole->code;
@@ -216,7 +238,7 @@ bool MappingTables::FindKod(const std::string& name, std::string& code) {
     }
     // First-piece rows whose code every later piece has been stored with as well.
     for (int number = 2; number <= pieces.count() && !candidates.empty(); ++number) {
-        const std::vector<StoredPiece> rows = rowsOfPiece(table, pieces, number);
+        const std::vector<StoredPiece> rows = rowsOfPiece(table, f, pieces, number);
         std::erase_if(candidates, [&rows](const StoredPiece& candidate) {
             return std::none_of(rows.begin(), rows.end(), [&candidate](const StoredPiece& row) {
                 return row.code == candidate.code;
@@ -230,11 +252,11 @@ bool MappingTables::FindKod(const std::string& name, std::string& code) {
 
 bool MappingTables::StoreKod(const std::string& name, const std::string& code) {
     dbf::Table& table = kodTable();
-    const NamePieces pieces(name, table);
+    const NamePieces pieces(name, kodFields(table).nameWidth, table);
     for (int number = 1; number <= pieces.count(); ++number) {
         table.append();
         table.setFieldText(kNameField, pieces.piece(number));
-        table.setFieldText(kPieceField, std::to_string(number));
+        table.setFieldText(kPieceField, PieceNumber(number).text());
         table.setFieldText(kCodeField, code);
         table.post();
     }
@@ -244,11 +266,12 @@ bool MappingTables::StoreKod(const std::string& name, const std::string& code) {
 bool MappingTables::FindEdIz(const std::string& unit, std::string& kei, std::string& coefficient) {
     dbf::Table& table = edIzTable();
     if (table.selectedTag() != engine::ediz_table::kTag) table.selectTag(engine::ediz_table::kTag);
+    const engine::ediz_table::FieldPositions& f = edIzFields(table);
     table.setKey();
     table.setFieldText(kUnitField, text::trimmed(unit));
     if (!table.gotoKey()) return false;
-    kei = table.fieldText(kUnitCodeField);
-    coefficient = table.fieldText(kCoefficientField);
+    kei.assign(table.fieldView(f.unitCode));
+    coefficient.assign(table.fieldView(f.coefficient));
     return true;
 }
 
@@ -273,8 +296,20 @@ dbf::Table& MappingTables::edIzTable() const {
 }
 
 void MappingTables::CloseTables() {
+    FKodFields.reset();
+    FEdIzFields.reset();
     if (FKodTable) FDbf.CloseTable(FKodTable);
     if (FEdIzTable) FDbf.CloseTable(FEdIzTable);
+}
+
+const FieldPositions& MappingTables::kodFields(const dbf::Table& table) {
+    if (!FKodFields) FKodFields = engine::kod_table::fieldPositions(table);
+    return *FKodFields;
+}
+
+const engine::ediz_table::FieldPositions& MappingTables::edIzFields(const dbf::Table& table) {
+    if (!FEdIzFields) FEdIzFields = engine::ediz_table::fieldPositions(table);
+    return *FEdIzFields;
 }
 
 std::string MappingTables::SelectedKodTag() const { return kodTable().selectedTag(); }

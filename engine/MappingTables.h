@@ -4,10 +4,13 @@
 // unit code and price coefficient). Creates them when missing, opens them with their index tags,
 // and looks answers up and appends new ones; the open tables never leave this class. Used by
 // the converter's code and unit resolution. The layout is in engine/MappingTableLayout.h.
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "dbf/Wdbffile.h"
+#include "engine/MappingTableLayout.h"
 
 class MappingTables {
 public:
@@ -50,10 +53,19 @@ private:
     dbf::Table& kodTable() const;
     dbf::Table& edIzTable() const;
 
+    // Positions of the fields in the open tables, found by name on the first lookup after
+    // opening (a missing field raises the engine's error then), so lookups read in place.
+    const engine::kod_table::FieldPositions& kodFields(const dbf::Table& table);
+    const engine::ediz_table::FieldPositions& edIzFields(const dbf::Table& table);
+
     std::string FKodFile;
     std::string FEdIzFile;
     WDbfFile& FDbf;
     std::string FDescription;
     TableSlot FKodTable;
     TableSlot FEdIzTable;
+    std::optional<engine::kod_table::FieldPositions> FKodFields;
+    std::optional<engine::ediz_table::FieldPositions> FEdIzFields;
+    // The code of the row a lookup stands on, kept while it reads the rows after it.
+    std::string FFoundCode;
 };
