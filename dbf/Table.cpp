@@ -265,12 +265,9 @@ void Table::setFieldText(const std::string& name, const std::string& value) {
     setFieldText(impl_->fieldIndex(name), value);
 }
 
-std::size_t Table::fieldIndex(const std::string& name) const { return impl_->fieldIndex(name); }
-
 void Table::setFieldText(std::size_t i, std::string_view value) {
-    if (!impl_->open || i >= impl_->open->header().fields.size())
-        raise("В таблице нет поля номер "_w + std::to_string(i + 1) + ".", impl_->tablePath());
-    OpenTable& t = *impl_->open;
+    OpenTable& t = impl_->requireActive();
+    if (i >= t.header().fields.size()) raise("Номер поля вне таблицы.", t.path());
     std::string* buffer = nullptr;
     if (t.mode == Mode::Append) buffer = &t.edit;
     if (t.mode == Mode::SetKey) buffer = &t.keyBuffer;

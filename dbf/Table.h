@@ -102,15 +102,14 @@ public:
     std::string fieldText(const std::string& name) const;
     void setFieldText(const std::string& name, const std::string& value);
     const std::vector<FieldDef>& fields() const;
-    // --- fields by position: for writers that post many records, the name looked up once ---
-    std::size_t fieldIndex(const std::string& name) const;  // into fields(); unknown raises
-    void setFieldText(std::size_t index, std::string_view value);
-
-    // --- reading fields by position (0-based, as in fields()), for lookups that run often ---
+    // --- fields by position (0-based, as in fields()): for lookups and writers that run
+    // often, the name looked up once ---
     std::size_t fieldPosition(const std::string& name) const;  // an unknown name raises an error
     // What fieldText() gives, as a view of the record in memory: valid until the table moves,
     // appends, leaves key mode or closes. A position past the fields raises an error.
     std::string_view fieldView(std::size_t position) const;
+    // setFieldText() by position; a position past the fields raises an error.
+    void setFieldText(std::size_t position, std::string_view value);
 
     // --- appending ---
     void append();  // a new blank record buffer; setFieldText() fills it

@@ -29,7 +29,7 @@ void PriceTableWriter::FindFields() {
     const char* const names[kFieldSlots] = {kTypeField,     kCollectionField, kTableField,
                                             kPositionField, kUnitCodeField,   kPrice1Field,
                                             kPrice2Field,   kBlankPrice1Field, kBlankPrice2Field};
-    for (int slot = 0; slot < kFieldSlots; ++slot) FField[slot] = FPriceTable->fieldIndex(names[slot]);
+    for (int slot = 0; slot < kFieldSlots; ++slot) FField[slot] = FPriceTable->fieldPosition(names[slot]);
     FFieldsFound = true;
 }
 
