@@ -1,0 +1,49 @@
+#pragma once
+// A short text in a buffer of fixed size, for code texts composed once per record without
+// allocating. Appending past the end marks the text as overflowed instead; the caller then
+// takes the general, allocating way.
+#include <cstddef>
+#include <cstring>
+#include <string_view>
+
+#include "text/TextRules.h"
+
+namespace codes::detail {
+
+class KodTextBuffer {
+public:
+    static constexpr std::size_t kCapacity = 128;
+
+    void append(std::string_view s) {
+        if (s.size() > kCapacity - FSize) {
+            FOverflowed = true;
+            return;
+        }
+        if (!s.empty()) std::memcpy(FText + FSize, s.data(), s.size());
+        FSize += s.size();
+    }
+    void append(char c) { append(std::string_view(&c, 1)); }
+    void clear() {
+        FSize = 0;
+        FOverflowed = false;
+    }
+    // Drops the last character (the text must not be empty).
+    void popBack() { --FSize; }
+    // Keeps only what text::trimmedView keeps.
+    void trim() {
+        const std::string_view t = text::trimmedView(view());
+        std::memmove(FText, t.data(), t.size());
+        FSize = t.size();
+    }
+    char* data() { return FText; }
+
+    std::string_view view() const { return {FText, FSize}; }
+    bool overflowed() const { return FOverflowed; }
+
+private:
+    char FText[kCapacity];
+    std::size_t FSize = 0;
+    bool FOverflowed = false;
+};
+
+}  // namespace codes::detail
