@@ -1,6 +1,5 @@
 #include "codes/CodePageBytes.h"
 
-#include <array>
 #include <string>
 #include <string_view>
 
@@ -11,27 +10,25 @@ namespace codes::detail {
 namespace {
 
 // The whole mapping of one direction, taken once from the text layer's conversion.
-struct ByteMap {
-    std::array<char, 256> bytes{};
-    explicit ByteMap(std::string (*convert)(std::string_view)) {
-        std::string all(256, '\0');
-        for (int b = 0; b < 256; ++b) all[static_cast<std::size_t>(b)] = static_cast<char>(b);
-        const std::string mapped = convert(all);
-        for (std::size_t b = 0; b < 256; ++b) bytes[b] = mapped[b];
-    }
-    char operator()(char c) const { return bytes[static_cast<unsigned char>(c)]; }
-};
+ByteTable tableOf(std::string (*convert)(std::string_view)) {
+    std::string all(256, '\0');
+    for (int b = 0; b < 256; ++b) all[static_cast<std::size_t>(b)] = static_cast<char>(b);
+    const std::string mapped = convert(all);
+    ByteTable table{};
+    for (std::size_t b = 0; b < table.size(); ++b) table[b] = mapped[b];
+    return table;
+}
 
 }  // namespace
 
-char ansiToOemByte(char c) {
-    static const ByteMap map(text::ansiToOem);
-    return map(c);
+const ByteTable& ansiToOemTable() {
+    static const ByteTable table = tableOf(text::ansiToOem);
+    return table;
 }
 
-char oemToAnsiByte(char c) {
-    static const ByteMap map(text::oemToAnsi);
-    return map(c);
+const ByteTable& oemToAnsiTable() {
+    static const ByteTable table = tableOf(text::oemToAnsi);
+    return table;
 }
 
 }  // namespace codes::detail

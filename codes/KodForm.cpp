@@ -36,9 +36,10 @@ bool isPlainNumber(std::string_view s, std::size_t maxWidth) {
            allOf(s, digitOrBlank);
 }
 
-// Writes s right-aligned into width columns at out.
+// Writes s right-aligned into width columns at out (a few characters: no library call).
 void putRightAligned(char* out, std::string_view s, std::size_t width) {
-    std::memcpy(out + (width - s.size()), s.data(), s.size());
+    out += width - s.size();
+    for (const char c : s) *out++ = c;
 }
 
 // A table of kinds 9 and M, or a position of any kind: packed digits and one character taken
@@ -97,7 +98,9 @@ bool isCollectionM(std::string_view s, std::string_view& first, std::string_view
     return !first.empty() || !second.empty();
 }
 
-char kindOf(char typeLetter, std::string_view collection, char baseLetter) {
+}  // namespace
+
+char KindOfCode(char typeLetter, std::string_view collection, char baseLetter) {
     switch (baseLetter) {
         case '1':
         case '9':
@@ -117,10 +120,11 @@ char kindOf(char typeLetter, std::string_view collection, char baseLetter) {
     }
 }
 
+namespace {
+
 // The tail after the collection of kinds 4, 9 and M: table, then an optional position that
-// runs to the end of the code (dashes inside it included).
-bool checkTail(std::string_view rest, char kind, char* x) {
-    const std::size_t dash = rest.find('-');
+// runs to the end of the code (dashes inside it included). dash: the first dash in rest.
+bool checkTail(std::string_view rest, std::size_t dash, char kind, char* x) {
     const std::string_view table = rest.substr(0, dash);
     if (kind == '4') {
         if (!isTable4(table)) return false;
@@ -137,9 +141,8 @@ bool checkTail(std::string_view rest, char kind, char* x) {
 }
 
 // The tail of kind G: a section of two columns, a table of four (empty when a position
-// follows), then the position.
-KodForm checkTailG(std::string_view rest, char* x) {
-    const std::size_t dash = rest.find('-');
+// follows), then the position. dash, tableDash: the first two dashes in rest.
+KodForm checkTailG(std::string_view rest, std::size_t dash, std::size_t tableDash, char* x) {
     if (dash == std::string_view::npos) return KodForm::NotCanonical;
     const std::string_view section = rest.substr(0, dash);
     if (section == "  ") return KodForm::Undecided;
@@ -149,7 +152,7 @@ KodForm checkTailG(std::string_view rest, char* x) {
     std::memcpy(x + 7, section.data(), 2);
 
     rest = rest.substr(dash + 1);
-    const std::size_t tableDash = rest.find('-');
+    if (tableDash != std::string_view::npos) tableDash -= dash + 1;
     const std::string_view table = rest.substr(0, tableDash);
     if (tableDash == std::string_view::npos) {
         if (!isPlainNumber(table, kNumberWidth)) return KodForm::NotCanonical;
@@ -164,6 +167,7 @@ KodForm checkTailG(std::string_view rest, char* x) {
     return KodForm::Canonical;
 }
 
+// code is not empty.
 bool beginsWithO(std::string_view code) {
     return code.front() == detail::kCapitalO1251 || code.front() == detail::kSmallO1251;
 }
@@ -174,25 +178,35 @@ KodForm CheckKodForm(std::string_view code, char baseLetter, AlignedKodText& ali
     aligned.size = 0;
     aligned.kind = '\0';
     if (std::string_view("19GM4").find(baseLetter) == std::string_view::npos) return KodForm::Undecided;
-    if (allOf(code, isBlankOrControl)) return KodForm::NotCanonical;
+    // A code beginning with a blank is all blank or untrimmed: never canonical either way.
+    if (code.empty() || isBlankOrControl(code.front())) return KodForm::NotCanonical;
     if (code.size() > kMaxCheckedLength) return KodForm::NotCanonical;
     if (baseLetter == 'M' && beginsWithO(code)) return KodForm::Canonical;
 
     // The formatted code is trimmed, never ends in a dash and never holds the raw marker; its
     // type letter may be neither of the two that format into something without a dash.
-    if (isBlankOrControl(code.front()) || isBlankOrControl(code.back())) return KodForm::NotCanonical;
-    if (code.back() == '-') return KodForm::NotCanonical;
-    if (code.find(baseLetter == 'M' ? ',' : '.') != std::string_view::npos) {
-        return KodForm::NotCanonical;
-    }
     const char typeLetter = code.front();
+    if (isBlankOrControl(code.back()) || code.back() == '-') return KodForm::NotCanonical;
     if (typeLetter == detail::kCapitalA1251 || typeLetter == detail::kCapitalLatinR) {
         return KodForm::NotCanonical;
     }
-    const std::size_t dash = code.find('-', 1);
-    if (dash == std::string_view::npos) return KodForm::NotCanonical;
+    // One pass for the raw marker and the first three dashes after the type letter.
+    const char marker = baseLetter == 'M' ? ',' : '.';
+    if (typeLetter == marker) return KodForm::NotCanonical;
+    constexpr std::size_t npos = std::string_view::npos;
+    std::size_t dashes[3] = {npos, npos, npos};
+    std::size_t found = 0;
+    for (std::size_t i = 1; i < code.size(); ++i) {
+        const char c = code[i];
+        if (c == marker) return KodForm::NotCanonical;
+        if (c == '-' && found < 3) dashes[found++] = i;
+    }
+    if (found == 0) return KodForm::NotCanonical;
+    const std::size_t dash = dashes[0];
     const std::string_view collection = code.substr(1, dash - 1);
     const std::string_view rest = code.substr(dash + 1);
+    // Dash positions within rest.
+    const auto inRest = [&](std::size_t p) { return p == npos ? npos : p - dash - 1; };
 
     char x[kAlignedWidthG];
     std::memset(x, ' ', sizeof x);
@@ -207,16 +221,17 @@ KodForm CheckKodForm(std::string_view code, char baseLetter, AlignedKodText& ali
         putRightAligned(x + 1, collection, kCollectionWidth);
     }
 
-    const char kind = kindOf(typeLetter, collection, baseLetter);
+    const char kind = KindOfCode(typeLetter, collection, baseLetter);
     if (kind == 'G') {
-        const KodForm form = checkTailG(rest, x);
+        const KodForm form = checkTailG(rest, inRest(dashes[1]), inRest(dashes[2]), x);
         if (form != KodForm::Canonical) return form;
         aligned.size = kAlignedWidthG;
     } else {
-        if (!checkTail(rest, kind, x)) return KodForm::NotCanonical;
+        if (!checkTail(rest, inRest(dashes[1]), kind, x)) return KodForm::NotCanonical;
         aligned.size = kAlignedWidth;
     }
-    for (std::size_t i = 0; i < aligned.size; ++i) aligned.text[i] = detail::ansiToOemByte(x[i]);
+    const detail::ByteTable& toOem = detail::ansiToOemTable();
+    for (std::size_t i = 0; i < aligned.size; ++i) aligned.text[i] = detail::mapByte(toOem, x[i]);
     aligned.kind = kind;
     return KodForm::Canonical;
 }

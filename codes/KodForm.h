@@ -26,6 +26,9 @@ struct AlignedKodText {
     std::string_view view() const { return {text, size}; }
 };
 
+// CodeKind as one letter, for a type letter in Windows-1251.
+char KindOfCode(char typeLetter, std::string_view collection, char baseLetter);
+
 // code: Windows-1251, as the parser checks it (the caller trims; untrimmed codes are never
 // canonical). aligned is filled for a canonical code.
 KodForm CheckKodForm(std::string_view code, char baseLetter, AlignedKodText& aligned);

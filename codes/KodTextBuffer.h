@@ -14,15 +14,23 @@ class KodTextBuffer {
 public:
     static constexpr std::size_t kCapacity = 128;
 
+    // Code texts are a few characters long: a plain loop beats a library call.
     void append(std::string_view s) {
         if (s.size() > kCapacity - FSize) {
             FOverflowed = true;
             return;
         }
-        if (!s.empty()) std::memcpy(FText + FSize, s.data(), s.size());
+        char* out = FText + FSize;
+        for (const char c : s) *out++ = c;
         FSize += s.size();
     }
-    void append(char c) { append(std::string_view(&c, 1)); }
+    void append(char c) {
+        if (FSize == kCapacity) {
+            FOverflowed = true;
+            return;
+        }
+        FText[FSize++] = c;
+    }
     void clear() {
         FSize = 0;
         FOverflowed = false;

@@ -5,6 +5,7 @@
 #include "codes/CodeKind.h"
 #include "codes/CodePageBytes.h"
 #include "codes/CodeText.h"
+#include "codes/KodForm.h"
 #include "text/CodePages.h"
 
 namespace codes {
@@ -13,11 +14,24 @@ namespace {
 
 using detail::KodTextBuffer;
 
-void appendAnsi(KodTextBuffer& out, std::string_view oem) {
-    for (const char c : oem) out.append(detail::oemToAnsiByte(c));
+// The field in Windows-1251: itself when it is plain ASCII (as digits, blanks and dashes
+// are), else converted into converted.
+std::string_view ansiField(std::string_view oem, KodTextBuffer& converted) {
+    bool ascii = true;
+    for (const char c : oem) ascii &= static_cast<unsigned char>(c) < 0x80;
+    if (ascii) return oem;
+    const detail::ByteTable& toAnsi = detail::oemToAnsiTable();
+    converted.clear();
+    for (const char c : oem) converted.append(detail::mapByte(toAnsi, c));
+    return converted.view();
 }
 
-bool marked(std::string_view s) { return detail::contains(s, '.') || detail::contains(s, ','); }
+void convertToAnsi(KodTextBuffer& text) {
+    const detail::ByteTable& toAnsi = detail::oemToAnsiTable();
+    for (char* c = text.data(); c != text.data() + text.view().size(); ++c) {
+        *c = detail::mapByte(toAnsi, *c);
+    }
+}
 
 bool beginsWithO(std::string_view s) {
     return !s.empty() && (s.front() == detail::kCapitalO1251 || s.front() == detail::kSmallO1251);
@@ -25,21 +39,17 @@ bool beginsWithO(std::string_view s) {
 
 bool endsWith(std::string_view s, char c) { return !s.empty() && s.back() == c; }
 
-// The kind G layout splits the table field into section and table when composing.
+// The kind G layout splits the table field into section and table when composing. Only a
+// type letter of one character can be of kind G.
 bool composesAsKindG(std::string_view tip, std::string_view collection, char baseLetter) {
-    if (baseLetter != 'G') return false;
-    char letter = '\0';
-    std::string_view typeLetter = tip;  // longer letters never match the one-letter kinds
-    if (tip.size() == 1) {
-        letter = detail::ansiToOemByte(text::upperCase1251(tip.front()));
-        typeLetter = std::string_view(&letter, 1);
-    }
-    return CodeKind(typeLetter, collection, baseLetter) == kKindG;
+    if (baseLetter != 'G' || tip.size() != 1) return false;
+    return KindOfCode(text::upperCase1251(tip.front()), collection, baseLetter) == kKindG[0];
 }
 
-// As ComposeKod: fields already in Windows-1251, tip not empty.
+// As ComposeKod: fields already in Windows-1251, tip not empty; marked: some field holds a
+// point or a comma.
 void composeFromFields(std::string_view tip, std::string_view sbor, std::string_view tabl,
-                       std::string_view poz, char baseLetter, KodTextBuffer& R) {
+                       std::string_view poz, char baseLetter, bool marked, KodTextBuffer& R) {
     if (tip.front() == detail::kCapitalA1251) {
         R.append(tip);
         R.append(text::leftTrimmedView(sbor));
@@ -50,7 +60,7 @@ void composeFromFields(std::string_view tip, std::string_view sbor, std::string_
         R.append(section);
         return;
     }
-    if (marked(tip) || marked(sbor) || marked(tabl) || marked(poz)) {
+    if (marked) {
         R.append(tip);
         R.append(sbor);
         R.append(tabl);
@@ -102,29 +112,26 @@ FieldsText KodTextOfFields(std::string_view TIP, std::string_view SBOR, std::str
     // Texts that stand for themselves: a raw code with its marker, and under base letter M a
     // code beginning with "О", without its marker.
     if (baseLetter == 'M') {
-        for (char* c = code.data(); c != code.data() + code.view().size(); ++c) {
-            *c = detail::oemToAnsiByte(*c);
-        }
+        convertToAnsi(code);
         if (beginsWithO(code.view())) {
             if (endsWith(code.view(), ',')) code.popBack();
             return FieldsText::Composed;
         }
         if (endsWith(code.view(), ',')) return FieldsText::Composed;
     } else if (endsWith(code.view(), '.')) {
-        for (char* c = code.data(); c != code.data() + code.view().size(); ++c) {
-            *c = detail::oemToAnsiByte(*c);
-        }
+        convertToAnsi(code);
         return FieldsText::Composed;
     }
+    // The joined fields hold a point or a comma exactly when one of the fields does.
+    bool marked = false;
+    for (const char c : code.view()) marked |= c == '.' || c == ',';
 
-    KodTextBuffer tip, sbor, tabl, poz;
-    appendAnsi(tip, TIP);
-    appendAnsi(sbor, SBOR);
-    appendAnsi(tabl, TABL);
-    appendAnsi(poz, POZ);
+    KodTextBuffer tipText, sborText, tablText, pozText;
+    const std::string_view tip = ansiField(TIP, tipText);
     code.clear();
-    if (tip.view().empty()) return FieldsText::Composed;
-    composeFromFields(tip.view(), sbor.view(), tabl.view(), poz.view(), baseLetter, code);
+    if (tip.empty()) return FieldsText::Composed;
+    composeFromFields(tip, ansiField(SBOR, sborText), ansiField(TABL, tablText),
+                      ansiField(POZ, pozText), baseLetter, marked, code);
     if (code.overflowed()) return FieldsText::TooLong;
     code.trim();
     return FieldsText::Composed;

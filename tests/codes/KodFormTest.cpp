@@ -10,6 +10,7 @@
 
 #include "codes/AlignKod.h"
 #include "codes/Clgetkod.h"
+#include "codes/CodeKind.h"
 #include "codes/KodForm.h"
 #include "codes/KodTextOfFields.h"
 #include "tests/codes/CodeTestText.h"
@@ -262,6 +263,27 @@ TEST(KodFormTest, FieldsTooLongForTheBufferAreLeftToTheAllocatingWay) {
     // The parser still checks such fields, the allocating way.
     const ClGetKod parser;
     EXPECT_FALSE(parser.CheckKodParts(w("С"), longField, "1", "1", '4'));
+}
+
+}  // namespace
+
+namespace {
+
+// The one-letter kind the direct check and the composing use is CodeKind's, for every type
+// letter, the collections around the boundaries of kind G, and every base letter.
+TEST(KodFormTest, KindOfCodeIsCodeKind) {
+    for (int letter = 0; letter < 256; ++letter) {
+        const char typeLetter = static_cast<char>(letter);
+        const std::string oemLetter = text::ansiToOem(std::string(1, typeLetter));
+        for (const char* collection : {"", "1", "50", "51", "69", "70", "8000", "8001", "1 70",
+                                       "99999999999999999999", "а"}) {
+            for (const char base : {'4', '9', '1', 'G', 'M', 'Z'}) {
+                EXPECT_EQ(std::string(1, codes::KindOfCode(typeLetter, collection, base)),
+                          codes::CodeKind(oemLetter, collection, base))
+                    << letter << " " << collection << " " << base;
+            }
+        }
+    }
 }
 
 }  // namespace
