@@ -8,6 +8,10 @@
 #include "codes/CodeText.h"
 #include "text/TextRules.h"
 
+// The rules below are read off the round trip: the formatted code is rebuilt from fixed
+// columns, packed digits come back as digits, dashes and points but every other character as
+// a blank, and the rebuilt parts are trimmed. So a part is canonical exactly when the columns
+// it is aligned into give it back unchanged. docs/normative-codes.md has them as a table.
 namespace codes {
 
 namespace {

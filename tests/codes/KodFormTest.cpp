@@ -184,7 +184,7 @@ TEST(KodFormTest, AgreesWithTheRoundTripOnValidAndSpoiltCodes) {
     for (const char base : {'4', '9', 'G', 'M', '1'}) {
         ValidCodes generator(static_cast<unsigned>(base) * 31337u);
         Tally valid, spoilt;
-        for (int round = 0; round < 4000; ++round) {
+        for (int round = 0; round < 1500; ++round) {
             const std::string code = generator.code(base);
             expectSameAsRoundTrip(parser, code, base, valid);
             expectFieldsSameAsReference(parser, code, base);
@@ -197,7 +197,7 @@ TEST(KodFormTest, AgreesWithTheRoundTripOnValidAndSpoiltCodes) {
             if (HasFatalFailure()) return;
         }
         // The generator makes mostly canonical codes, and the variants hit both answers.
-        EXPECT_GT(valid.canonical, 2400) << base;
+        EXPECT_GT(valid.canonical, 800) << base;
         EXPECT_GT(spoilt.canonical, 1000) << base;
         EXPECT_GT(spoilt.notCanonical, 5000) << base;
         // Only the blank kind G section is left to the round trip, and it is rare.
