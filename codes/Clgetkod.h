@@ -31,8 +31,10 @@ public:
 
     // Inner steps of the two above, open for tests.
 
-    // The check: true when code (Windows-1251) is written in the canonical form of the base;
-    // then the packed fields (widths 1, 3, 3, 3) are filled. They are cleared otherwise.
+    // The check by its definition, the round trip through the packed form: true when code
+    // (Windows-1251) is written in the canonical form of the base; then the packed fields
+    // (widths 1, 3, 3, 3) are filled. They are cleared otherwise. The two checks above decide
+    // directly (codes/KodForm), held equal to this one by the tests and a fuzz target.
     bool PackKod(const std::string& code, char baseLetter, std::string& TIP, std::string& SBOR,
                  std::string& TABL, std::string& POZ) const;
     // Aligned fields (code page 866) of a code that PackKod accepted, from its packed fields.
