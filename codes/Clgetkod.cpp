@@ -7,6 +7,8 @@
 #include "codes/CodeText.h"
 #include "codes/ComposeKod.h"
 #include "codes/FormatPackedKod.h"
+#include "codes/KodForm.h"
+#include "codes/KodTextOfFields.h"
 #include "codes/PackAlignedKod.h"
 #include "text/CodePages.h"
 #include "text/TextRules.h"
@@ -35,6 +37,8 @@ void padRightInto(std::string& out, std::string_view s, std::size_t width) {
     if (out.size() < width) out.append(width - out.size(), ' ');
 }
 
+char kindLetter(const std::string& kind) { return kind.empty() ? '\0' : kind.front(); }
+
 // The marker that makes a code raw by its look: "," under base letter M, "." under the others.
 char rawMarker(char baseLetter) { return baseLetter == 'M' ? ',' : '.'; }
 
@@ -52,6 +56,20 @@ bool ClGetKod::ParseKod(const std::string& code, char baseLetter, std::string& T
     }
     if (endsWith(code, rawMarker(baseLetter))) return SplitRawKod(code, TIP, SBOR, TABL, POZ);
 
+    codes::AlignedKodText X;
+    const codes::KodForm form = codes::CheckKodForm(code, baseLetter, X);
+    if (form == codes::KodForm::Undecided) return parseByRoundTrip(code, baseLetter, TIP, SBOR, TABL, POZ);
+    const bool accepted = form == codes::KodForm::Canonical;
+    rememberCheck(code, baseLetter, accepted);
+    if (accepted) {
+        alignedFields(X.view(), X.kind, TIP, SBOR, TABL, POZ);
+        return true;
+    }
+    return SplitRawKod(code, TIP, SBOR, TABL, POZ);
+}
+
+bool ClGetKod::parseByRoundTrip(const std::string& code, char baseLetter, std::string& TIP,
+                                std::string& SBOR, std::string& TABL, std::string& POZ) const {
     std::string packedTIP, packedSBOR, packedTABL, packedPOZ, aligned, kind;
     const bool accepted =
         packKod(code, baseLetter, packedTIP, packedSBOR, packedTABL, packedPOZ, aligned, kind);
@@ -59,7 +77,7 @@ bool ClGetKod::ParseKod(const std::string& code, char baseLetter, std::string& T
     if (accepted) {
         // Expanding the packed fields would format them back into this very code and align it
         // again: the aligned form the check has just made is the same.
-        alignedFields(aligned, kind, TIP, SBOR, TABL, POZ);
+        alignedFields(aligned, kindLetter(kind), TIP, SBOR, TABL, POZ);
         return true;
     }
     return SplitRawKod(code, TIP, SBOR, TABL, POZ);
@@ -68,20 +86,41 @@ bool ClGetKod::ParseKod(const std::string& code, char baseLetter, std::string& T
 bool ClGetKod::CheckKodParts(const std::string& TIP, const std::string& SBOR,
                              const std::string& TABL, const std::string& POZ,
                              char baseLetter) const {
-    std::string code;
-    if (!BuildKodText(TIP, SBOR, TABL, POZ, baseLetter, code)) return false;
+    codes::detail::KodTextBuffer buffer;
+    std::string composed;
+    std::string_view code;
+    switch (codes::KodTextOfFields(TIP, SBOR, TABL, POZ, baseLetter, buffer)) {
+        case codes::FieldsText::Blank:
+            return false;
+        case codes::FieldsText::Composed:
+            code = buffer.view();
+            break;
+        case codes::FieldsText::TooLong:
+            if (!BuildKodText(TIP, SBOR, TABL, POZ, baseLetter, composed)) return false;
+            code = composed;
+            break;
+    }
     // The converter checks the fields it has just parsed; they mostly spell the very code the
     // parse has checked already, and the check depends on nothing but the code and the base.
     if (FLastCheck.valid && FLastCheck.baseLetter == baseLetter && FLastCheck.code == code)
         return FLastCheck.accepted;
-    std::string packedTIP, packedSBOR, packedTABL, packedPOZ, aligned, kind;
-    const bool accepted =
-        packKod(code, baseLetter, packedTIP, packedSBOR, packedTABL, packedPOZ, aligned, kind);
+    return checkKod(code, baseLetter);
+}
+
+bool ClGetKod::checkKod(std::string_view code, char baseLetter) const {
+    codes::AlignedKodText X;
+    const codes::KodForm form = codes::CheckKodForm(code, baseLetter, X);
+    bool accepted = form == codes::KodForm::Canonical;
+    if (form == codes::KodForm::Undecided) {
+        std::string packedTIP, packedSBOR, packedTABL, packedPOZ, aligned, kind;
+        accepted = packKod(std::string(code), baseLetter, packedTIP, packedSBOR, packedTABL,
+                           packedPOZ, aligned, kind);
+    }
     rememberCheck(code, baseLetter, accepted);
     return accepted;
 }
 
-void ClGetKod::rememberCheck(const std::string& code, char baseLetter, bool accepted) const {
+void ClGetKod::rememberCheck(std::string_view code, char baseLetter, bool accepted) const {
     FLastCheck.code = code;
     FLastCheck.baseLetter = baseLetter;
     FLastCheck.accepted = accepted;
@@ -144,17 +183,17 @@ void ClGetKod::ExpandPackedKod(const std::string& packedTIP, const std::string& 
         FStr.OemToAnsi(packedTIP) + packedSBOR + packedTABL + packedPOZ, baseLetter);
     std::string kind;
     const std::string X = codes::AlignKod(F, baseLetter, kind);
-    alignedFields(X, kind, TIP, SBOR, TABL, POZ);
+    alignedFields(X, kindLetter(kind), TIP, SBOR, TABL, POZ);
 }
 
-void ClGetKod::alignedFields(const std::string& X, const std::string& kind, std::string& TIP,
-                             std::string& SBOR, std::string& TABL, std::string& POZ) const {
+void ClGetKod::alignedFields(std::string_view X, char kind, std::string& TIP, std::string& SBOR,
+                             std::string& TABL, std::string& POZ) const {
     TIP.assign(partView(X, 1, 1));
     SBOR.assign(partView(X, 2, 7));
-    if (kind.empty()) {
+    if (kind == '\0') {
         TABL.clear();
         POZ.clear();
-    } else if (kind == codes::kKindG) {
+    } else if (kind == codes::kKindG[0]) {
         // The section and the last three digits of the four-digit table column.
         TABL.assign(partView(X, 8, 9));
         TABL += partView(X, 11, 13);

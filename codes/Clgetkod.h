@@ -5,6 +5,7 @@
 // one of its own to check what the user typed.
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "text/Wastring.h"
 
@@ -30,8 +31,10 @@ public:
 
     // Inner steps of the two above, open for tests.
 
-    // The check: true when code (Windows-1251) is written in the canonical form of the base;
-    // then the packed fields (widths 1, 3, 3, 3) are filled. They are cleared otherwise.
+    // The check by its definition, the round trip through the packed form: true when code
+    // (Windows-1251) is written in the canonical form of the base; then the packed fields
+    // (widths 1, 3, 3, 3) are filled. They are cleared otherwise. The two checks above decide
+    // directly (codes/KodForm), held equal to this one by the tests and a fuzz target.
     bool PackKod(const std::string& code, char baseLetter, std::string& TIP, std::string& SBOR,
                  std::string& TABL, std::string& POZ) const;
     // Aligned fields (code page 866) of a code that PackKod accepted, from its packed fields.
@@ -53,13 +56,20 @@ public:
     std::string FBaseCode;
 
 private:
+    // ParseKod's check and alignment by the round trip through the packed form, for the
+    // codes the direct check leaves undecided.
+    bool parseByRoundTrip(const std::string& code, char baseLetter, std::string& TIP,
+                          std::string& SBOR, std::string& TABL, std::string& POZ) const;
+    // The check of a composed code: direct, or by the round trip where that leaves it open.
+    bool checkKod(std::string_view code, char baseLetter) const;
     // PackKod, also handing out the aligned form of an accepted code and its kind.
     bool packKod(const std::string& code, char baseLetter, std::string& TIP, std::string& SBOR,
                  std::string& TABL, std::string& POZ, std::string& aligned, std::string& kind) const;
     // The four stored fields (code page 866) of an aligned form of the given kind.
-    void alignedFields(const std::string& aligned, const std::string& kind, std::string& TIP,
-                       std::string& SBOR, std::string& TABL, std::string& POZ) const;
-    void rememberCheck(const std::string& code, char baseLetter, bool accepted) const;
+    // kind: the kind letter, '\0' for none.
+    void alignedFields(std::string_view aligned, char kind, std::string& TIP, std::string& SBOR,
+                       std::string& TABL, std::string& POZ) const;
+    void rememberCheck(std::string_view code, char baseLetter, bool accepted) const;
 
     // The outcome of the last check of a code (a parse checks its code too). A parser object
     // is therefore used by one thread at a time, as the converter and the dialog use theirs.

@@ -65,6 +65,16 @@ bool mayFailAgain(const std::string& code, const std::string& joinedFields,
     // A kind G table whose trimmed field keeps an inner blank (a table typed with a blank
     // inside, such as "1 01") does not compose back into the code it came from.
     if (kind == "G" && trimmedTABL.find(' ') != std::string::npos) return true;
+    // A kind G section of blanks aligns into one column instead of two and shifts the table
+    // after it: such fields do not compose back into the code either.
+    if (kind == "G") {
+        const std::size_t first = code.find('-');
+        const std::size_t second = first == std::string::npos ? first : code.find('-', first + 1);
+        if (second != std::string::npos &&
+            text::trimmed(code.substr(first + 1, second - first - 1)).empty()) {
+            return true;
+        }
+    }
     if (kind == "G") {
         const std::string table = codes::detail::part(aligned, 10, 13);
         if (std::count_if(table.begin(), table.end(), [](char c) { return c != ' '; }) < 3) {
