@@ -3,29 +3,15 @@
 // the check. Valid codes of every base letter, and codes that go the raw way.
 #include <benchmark/benchmark.h>
 
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <new>
 #include <string>
 #include <vector>
 
+#include "bench/support/AllocationCounter.h"
 #include "codes/Clgetkod.h"
 #include "text/CodePages.h"
 #include "text/Wastring.h"
-
-// Every allocation of the process is counted, so that the bench shows how many a code costs.
-namespace {
-std::atomic<std::size_t> gAllocations{0};
-}  // namespace
-
-void* operator new(std::size_t size) {
-    gAllocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -79,7 +65,7 @@ void parseAndCheck(benchmark::State& state, char base, const std::vector<std::st
         return;
     }
     std::size_t i = 0;
-    const std::size_t allocationsBefore = gAllocations.load();
+    const std::size_t allocationsBefore = bench_support::allocationCount();
     for (auto _ : state) {
         const std::string& code = codes[i++ % codes.size()];
         parser.ParseKod(text::trimmed(code), base, TIP, SBOR, TABL, POZ);
@@ -88,7 +74,7 @@ void parseAndCheck(benchmark::State& state, char base, const std::vector<std::st
     }
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
     state.counters["allocations_per_code"] =
-        static_cast<double>(gAllocations.load() - allocationsBefore) / static_cast<double>(state.iterations());
+        static_cast<double>(bench_support::allocationCount() - allocationsBefore) / static_cast<double>(state.iterations());
 }
 
 void valid(benchmark::State& state, char base) {

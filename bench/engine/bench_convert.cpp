@@ -24,7 +24,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <new>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -35,6 +34,7 @@
 #include <vector>
 
 #include "app/Tlogfile.h"
+#include "bench/support/AllocationCounter.h"
 #include "dbf/Table.h"
 #include "dbf/Wdbffile.h"
 #include "engine/MappingTables.h"
@@ -44,23 +44,6 @@
 #include "tests/support/ProgramTables.h"
 #include "text/CodePages.h"
 #include "units/UnitsTableLayout.h"
-
-// Every allocation of the process is counted, so that the bench can say how many a record
-// costs (the goal is none: the record loop reuses its memory).
-namespace {
-std::atomic<long> allocations{0};
-}  // namespace
-
-void* operator new(std::size_t size) {
-    ++allocations;
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -320,7 +303,7 @@ int main(int argc, char** argv) {
     bool ok = false;
     const double cpuBefore = cpuSeconds();
     const auto start = Clock::now();
-    const long allocationsBefore = allocations;
+    const std::size_t allocationsBefore = bench_support::allocationCount();
     {
         TLogFile logFile;
         TKonvika converter(root, logFile);
@@ -328,7 +311,7 @@ int main(int argc, char** argv) {
     }
     const double seconds = since(start);
     const double cpu = cpuSeconds() - cpuBefore;
-    const long convertAllocations = allocations - allocationsBefore;
+    const auto convertAllocations = static_cast<long>(bench_support::allocationCount() - allocationsBefore);
     const double rss = peakRssMegabytes();
     const std::uint32_t posted = ok && check ? recordsIn(output) : 0;
     ok = ok && (!check || posted == static_cast<std::uint32_t>(records));
