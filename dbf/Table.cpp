@@ -218,6 +218,13 @@ bool Table::eof() const {
 
 std::uint32_t Table::recordCount() const { return impl_->requireActive().records.liveCount(); }
 
+std::uint32_t Table::recordsInFile() const { return impl_->requireActive().header().recordCount; }
+
+bool Table::deleted() const {
+    const OpenTable& t = impl_->requireActive();
+    return t.mode == Mode::Browse && t.current != 0 && isDeletedRecord(t.record);
+}
+
 std::uint32_t Table::recordNumber() const {
     if (!impl_->open || impl_->open->mode == Mode::Append) return 0;
     return impl_->open->current;

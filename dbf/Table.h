@@ -88,6 +88,8 @@ public:
     bool eof() const;
     std::uint32_t recordCount() const;   // records that are not deleted
     std::uint32_t recordNumber() const;  // 1-based physical number of the current record, 0 at eof
+    std::uint32_t recordsInFile() const;  // the physical records, deleted ones included
+    bool deleted() const;                 // the current record is marked deleted
     // Stands on a record by its physical number; next() then goes on in the order in use.
     void gotoRecord(std::uint32_t recordNumber);
 

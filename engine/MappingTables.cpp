@@ -115,11 +115,12 @@ bool firstRowOfPiece(dbf::Table& table, const FieldPositions& f, const NamePiece
 // longer name.
 bool isWholeStoredName(dbf::Table& table, const FieldPositions& f, const NamePieces& name, std::uint32_t first,
                        const std::string& code) {
-    const std::uint32_t records = table.recordCount();
+    // Physical rows: rows that another program deleted still hold their place in the file.
+    const std::uint32_t records = table.recordsInFile();
     auto isPiece = [&](std::uint32_t record, int number) {
         table.gotoRecord(record);
-        // A deleted row is skipped by the engine: the name is then not whole here.
-        return !table.eof() && table.recordNumber() == record &&
+        // A deleted row holds no piece: the name is then not whole here.
+        return !table.eof() && table.recordNumber() == record && !table.deleted() &&
                table.fieldView(f.piece) == PieceNumber(number).view() && table.fieldView(f.code) == code;
     };
     for (int number = 2; number <= name.count(); ++number) {

@@ -246,11 +246,15 @@ TEST(Table, DeletedRecordsAreSkippedAndNotCounted) {
     table->open();
     EXPECT_EQ(table->recordNumber(), 2u);
     EXPECT_EQ(table->recordCount(), 2u);
+    EXPECT_EQ(table->recordsInFile(), 4u);
     EXPECT_EQ(readAll(*table, {"S"}), (std::vector<std::string>{"b", "d"}));
+    // Reached by its number, a deleted record is read and says so.
     table->gotoRecord(3);
     EXPECT_EQ(table->fieldText("S"), "c");
+    EXPECT_TRUE(table->deleted());
     table->next();
     EXPECT_EQ(table->fieldText("S"), "d");
+    EXPECT_FALSE(table->deleted());
     table->next();
     EXPECT_TRUE(table->eof());
     EXPECT_THROW(table->gotoRecord(5), dbf::EngineError);

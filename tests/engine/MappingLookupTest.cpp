@@ -137,3 +137,50 @@ TEST(MappingLookup, UnitsStoredBetweenLookupsAreFoundAtOnce) {
         EXPECT_EQ(kei, "3");
     }
 }
+
+namespace {
+
+// Marks physical rows of a table deleted, as another dBASE program does: the flag byte only,
+// the index keeps their keys.
+void deleteRows(const std::string& path, const std::vector<std::uint32_t>& rows) {
+    std::string bytes = testing_support::readFileBytes(path);
+    const auto u16At = [&bytes](std::size_t at) {
+        return static_cast<std::size_t>(static_cast<unsigned char>(bytes[at])) |
+               static_cast<std::size_t>(static_cast<unsigned char>(bytes[at + 1])) << 8;
+    };
+    const std::size_t headerLength = u16At(8), recordLength = u16At(10);
+    for (std::uint32_t row : rows) bytes[headerLength + (row - 1) * recordLength] = '*';
+    testing_support::writeFileBytes(path, bytes);
+}
+
+}  // namespace
+
+TEST(MappingLookup, RowsDeletedByAnotherProgramDoNotEndTheTableEarly) {
+    // Two rows at the start deleted: the rows of the names after them still follow one
+    // another, and a short name is not taken for the longer one that begins with it.
+    TempFolder root;
+    const std::string shortName = "Бетон тяжёлый класса В15 на гравии, подвижность П3"_w.substr(0, 50);
+    const std::string longName = shortName + " с добавками"_w;
+    {
+        RecordingDesktop quiet;
+        Session session(root);
+        ASSERT_TRUE(session.opened);
+        ASSERT_TRUE(session.tables().StoreKod("Раствор"_w, "Р1"_w));
+        ASSERT_TRUE(session.tables().StoreKod("Песок"_w, "П1"_w));
+        ASSERT_TRUE(session.tables().StoreKod(longName, "Д1"_w));
+        ASSERT_TRUE(session.tables().StoreKod(shortName, "К1"_w));
+        session.tables().CloseTables();
+    }
+    deleteRows(root.file("kodper.dbf"), {1, 2});
+    RecordingDesktop quiet;
+    Session session(root);
+    ASSERT_TRUE(session.opened);
+    for (const auto& [name, code] : {std::pair{shortName, "К1"_w}, std::pair{longName, "Д1"_w}}) {
+        std::string found;
+        ASSERT_TRUE(session.tables().FindKod(name, found)) << text::cp1251ToUtf8(name);
+        EXPECT_EQ(found, code) << text::cp1251ToUtf8(name);
+    }
+    std::string found = "unchanged";
+    EXPECT_FALSE(session.tables().FindKod("Раствор"_w, found));
+    EXPECT_EQ(found, "unchanged");
+}
