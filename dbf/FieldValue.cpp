@@ -93,7 +93,8 @@ std::size_t writeNumberText(std::string_view value, int width, int decimals, cha
         }
         if (keep > 0) {
             *at++ = '.';
-            std::memcpy(at, fraction.data(), fraction.size());
+            // An absent fraction is a view of nothing, which memcpy must not be given.
+            if (!fraction.empty()) std::memcpy(at, fraction.data(), fraction.size());
             std::memset(at + fraction.size(), '0', keep - fraction.size());
         }
         return length;
@@ -160,7 +161,7 @@ void writeFieldText(const FieldDef& field, std::string_view value, char* bytes, 
               path);
     if (!isNumeric(field.type)) {
         const std::size_t n = std::min(width, value.size());
-        std::memcpy(bytes, value.data(), n);
+        if (n > 0) std::memcpy(bytes, value.data(), n);
         std::memset(bytes + n, ' ', width - n);
         return;
     }
