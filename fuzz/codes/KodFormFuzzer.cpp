@@ -16,18 +16,11 @@
 #include "codes/Clgetkod.h"
 #include "codes/KodForm.h"
 #include "codes/KodTextOfFields.h"
+#include "fuzz/FuzzRequire.h"
 #include "text/CodePages.h"
 #include "text/TextRules.h"
 
 namespace {
-
-#define require(condition)                                                           \
-    do {                                                                             \
-        if (!(condition)) {                                                          \
-            std::fprintf(stderr, "violated at line %d: %s\n", __LINE__, #condition); \
-            std::abort();                                                            \
-        }                                                                            \
-    } while (false)
 
 char baseLetterOf(std::uint8_t selector) {
     constexpr std::string_view kLetters = "4G9M1";

@@ -20,19 +20,11 @@
 #include "codes/FormatPackedKod.h"
 #include "codes/PackAlignedKod.h"
 #include "codes/PackDigits.h"
+#include "fuzz/FuzzRequire.h"
 #include "text/CodePages.h"
 #include "text/Wastring.h"
 
 namespace {
-
-// An invariant that fails names itself before the fuzzer records the input.
-#define require(condition)                                                        \
-    do {                                                                          \
-        if (!(condition)) {                                                       \
-            std::fprintf(stderr, "violated at line %d: %s\n", __LINE__, #condition); \
-            std::abort();                                                         \
-        }                                                                         \
-    } while (false)
 
 char baseLetterOf(std::uint8_t selector) {
     constexpr std::string_view kLetters = "MG419Z";
